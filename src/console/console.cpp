@@ -1,0 +1,151 @@
+#include "console/console.h"
+
+#include "console/io.h"
+#include "console/numfmt.h"
+
+namespace teril {
+
+void Console::LogLine(const std::string& text) {
+  host_.AppendLog(text);
+  if (writeLogFile) {
+    try {
+      AppendToFile("ZR.log", text + "\n");
+    } catch (const IoError&) {
+      // The line is in the log pane already; a log file that cannot be
+      // written (read-only folder) must not stop the analysis.
+    }
+  }
+}
+
+void Console::LogLine(double value) { LogLine(General(value)); }
+void Console::LogLine(int value) { LogLine(Str(static_cast<long long>(value))); }
+void Console::LogLine(long long value) { LogLine(Str(value)); }
+
+std::string Console::CommonWait() {
+  host_.FocusCommandField();
+  answer.clear();
+  waitingForInput = 1;
+  while (waitingForInput == 1) host_.Wait(*this);
+  return answer;
+}
+
+std::string Console::ReadText() {
+  inputMode = kModeText;
+  std::string result = CommonWait();
+  LogLine("OUT<<" + result);
+  pendingPrompt.clear();
+  inputMode = kModeNone;
+  return result;
+}
+
+double Console::ReadNumber() {
+  inputMode = kModeNumber;
+  double value = 0;
+  for (;;) {
+    std::string line = CommonWait();
+    if (auto v = ParseNumber(line)) {
+      value = *v;
+      break;
+    }
+    LogLine("\"" + line + "\" is not a number (use a decimal point); please enter a number");
+  }
+  LogLine("OUT<<" + General(value));
+  pendingPrompt.clear();
+  inputMode = kModeNone;
+  return value;
+}
+
+std::string DecodeKeyNotation(const std::string& line) {
+  if (line.size() == 2 && line[0] == '^' && line[1] >= '@' && line[1] <= '_')
+    return std::string(1, static_cast<char>(line[1] - '@'));
+  if (line.size() >= 2 && line.size() <= 4 && line[0] == '#') {
+    int code = 0;
+    for (std::size_t i = 1; i < line.size(); ++i) {
+      if (line[i] < '0' || line[i] > '9') return line;
+      code = code * 10 + (line[i] - '0');
+    }
+    if (code <= 255) return std::string(1, static_cast<char>(static_cast<unsigned char>(code)));
+  }
+  return line;
+}
+
+void Console::ReadKey(char& key) {
+  extChar = 0;
+  inputMode = kModeKey;
+  std::string got;
+  for (;;) {
+    got = CommonWait();
+    if (got.size() > 1 && got[0] == ':') {
+      // A named menu command runs inside the wait, as the menu would run it;
+      // when it hands over a key, that key ends the wait.
+      std::string name = got.substr(1);
+      while (!name.empty() && name.back() == ' ') name.pop_back();
+      waitingForInput = 1;
+      answer.clear();
+      bool known = runNamedCommand && runNamedCommand(name);
+      if (!known) LogLine("Unknown command \"" + name + "\"");
+      if (waitingForInput == 0) {
+        got = answer;
+        break;
+      }
+      waitingForInput = 0;
+      continue;
+    }
+    got = DecodeKeyNotation(got);
+    break;
+  }
+  if (!got.empty()) {
+    key = got[0];
+    if (got.size() >= 2) extChar = got[1];
+  }
+  pendingPrompt.clear();
+  inputMode = kModeNone;
+}
+
+void Console::WaitAnyKey() {
+  inputMode = kModeNone;
+  waitingForInput = 1;
+  while (waitingForInput == 1) host_.Wait(*this);
+  pendingPrompt.clear();
+}
+
+void Console::InjectKey(const std::string& keyString) {
+  if (waitingForInput == 1) {
+    waitingForInput = 0;
+    answer = keyString;
+    host_.ClearCommandField();
+  } else {
+    LogLine("!!! IO is not waiting for input");
+  }
+}
+
+void Console::CommandFieldEnter(const std::string& text) {
+  waitingForInput = 0;
+  answer = text;
+  host_.ClearCommandField();
+}
+
+bool Console::CharacterMessage(char ch) {
+  bool handled = false;
+  if (inputMode == kModeNone) {
+    if (waitingForInput == 1)
+      waitingForInput = 0;
+    else
+      handled = true;
+  }
+  if (ch == '+') InjectKey("+");
+  if (ch == '-') InjectKey("-");
+  return handled;
+}
+
+void Console::SetRunTitle(const std::string& name) {
+  host_.SetCaption("ZR : " + name);
+  host_.SetAppTitle(name);
+}
+
+void Console::AskNumber(const std::string& caption, const std::string& prompt, double& value) {
+  std::string text = host_.InputBox(caption, prompt, General(value));
+  if (auto v = ParseNumber(text)) value = *v;
+}
+
+}  // namespace teril

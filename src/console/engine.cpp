@@ -1,0 +1,21 @@
+#include "console/engine.h"
+
+#include <cstdlib>
+
+namespace teril {
+
+Engine::Engine(ConsoleHost& h, Dialogs& d, EngineOptions opts)
+    : host(h), dialogs(d), console(h), options(std::move(opts)) {
+  if (options.workFolder.empty()) options.workFolder = WorkFolderFromEnvironment();
+  run.workFolder = options.workFolder;
+  checks = {{"Inversex1", true}, {"HighLightAuthor1", true}, {"HintPos", true}, {"N2D", true}};
+}
+
+std::string WorkFolderFromEnvironment() {
+  if (const char* v = std::getenv("TERIL_HOME"); v && *v) return v;
+  if (const char* v = std::getenv("XDG_CONFIG_HOME"); v && *v) return std::string(v) + "/teril";
+  if (const char* v = std::getenv("HOME"); v && *v) return std::string(v) + "/.config/teril";
+  return ".teril";
+}
+
+}  // namespace teril

@@ -1,0 +1,99 @@
+// The engine: one object that owns all engine state, grouped by subsystem,
+// and the ports through which it meets the world. Every test builds a
+// fresh one.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "console/console.h"
+#include "console/console_host.h"
+#include "console/dialogs.h"
+#include "data/data_set.h"
+#include "plot/canvas.h"
+#include "plot/view_state.h"
+
+namespace teril {
+
+// Where a key command sends the loop next.
+enum class Continuation { Full, Rescale, Redraw, Read, Wrap, Window, Restore, Quit, Reload, End };
+
+// The six transformation flags of the argument and the signal.
+struct TransformFlags {
+  bool lgT = false, powT = false, lgX = false, powX = false;
+  bool intensityToMagnitude = false, magnitudeToIntensity = false;
+  void Clear() { *this = TransformFlags(); }
+};
+
+// The ephemeris and the other values kept in the settings file.
+struct Ephemeris {
+  double epochT0 = 0;
+  double period = 1;
+  double frequency = 1;
+  double Q = 0;
+  int NNH = 8;
+};
+
+// State of one file run and the read settings kept across its reloads.
+struct FileRunState {
+  std::vector<std::string> args;  // command-line parameters after the program name
+  int paramCount = 0;             // how many of them still count
+  std::string inputFile, outputFile, marksFile;
+  std::string lastOpenedPath;
+  int runAction = 0;              // 0 none, 4 quit, 7 reload, 8 reload with new x column
+  bool modified = false;
+  int columnX = 1, columnS = 0, headerLines = 0;
+  bool echoPoints = false;        // third parameter "-": echo loaded points
+  std::string workFolder;         // holds c.z and the scratch files
+  TransformFlags flags;
+  bool deferRescale = false;
+  double lineCoefA = 0, lineCoefB = 1, lineCoefC = 0;
+  bool lineApplied = false;
+  std::vector<double> frequencyList;
+  int frequencyIndex = 0;
+  int countAtLoad = 0;            // n after loading (lag diagram)
+  double rpDeltaT = 50;
+  bool correlationFollowUp = false;
+  // Previous print format of x kept by the magnitude/intensity toggles.
+  int savedXWidth = 0, savedXDecimals = 0;
+};
+
+struct EngineOptions {
+  std::string workFolder;  // empty: from the environment (see WorkFolderFromEnvironment)
+};
+
+class Engine {
+ public:
+  Engine(ConsoleHost& host, Dialogs& dialogs, EngineOptions options = {});
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  ConsoleHost& host;
+  Dialogs& dialogs;
+  Console console;
+  Canvas* canvas = nullptr;     // the plot bitmap, attached when a file is opened
+  Canvas* mapCanvas = nullptr;  // the 209 x 209 residual map
+
+  DataSet data;
+  FileRunState run;
+  Ephemeris eph;
+  ViewState view;
+
+  // Check marks of the menu items, by item name ("Inversex1", ...).
+  std::map<std::string, bool> checks;
+  bool Checked(const std::string& name) const {
+    auto it = checks.find(name);
+    return it != checks.end() && it->second;
+  }
+
+  void LogLine(const std::string& text) { console.LogLine(text); }
+
+  EngineOptions options;
+};
+
+// The work folder from the environment: $TERIL_HOME, else
+// $XDG_CONFIG_HOME/teril, else ~/.config/teril.
+std::string WorkFolderFromEnvironment();
+
+}  // namespace teril

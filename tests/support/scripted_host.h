@@ -1,0 +1,103 @@
+// Test adapters: a console host that answers every wait from a list of
+// lines, dialogs that answer from lists, and a temporary-folder fixture.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "console/console.h"
+#include "console/console_host.h"
+#include "console/dialogs.h"
+#include "console/engine.h"
+
+namespace teril::testing {
+
+class ScriptedHost : public ConsoleHost {
+ public:
+  // Lines handed to the waits, in order. When they run out, a key wait gets
+  // Esc and a text wait an empty line; after `maxExtraAnswers` such answers
+  // the host throws ProgramExit{2} so that a test can never hang.
+  std::deque<std::string> answers;
+  int maxExtraAnswers = 50;
+
+  std::vector<std::string> log;        // every log line
+  std::vector<std::string> stdoutLines;
+  std::vector<std::string> messages;   // message boxes
+  std::vector<std::string> inputBoxAnswers;  // answers of input boxes, in order
+  std::vector<std::string> captions;
+  int beeps = 0;
+  int waits = 0;
+
+  void Add(std::initializer_list<std::string> lines) {
+    for (auto& l : lines) answers.push_back(l);
+  }
+
+  void AppendLog(const std::string& line) override { log.push_back(line); }
+  void Wait(Console& console) override;
+  void SetCaption(const std::string& c) override { captions.push_back(c); }
+  void Beep() override { ++beeps; }
+  void MessageBox(const std::string& text) override { messages.push_back(text); }
+  std::string InputBox(const std::string&, const std::string&,
+                       const std::string& defaultText) override;
+  void StdOut(const std::string& line) override { stdoutLines.push_back(line); }
+
+  // True when some log line equals `line`.
+  bool Logged(const std::string& line) const;
+  // True when some log line contains `part`.
+  bool LoggedPart(const std::string& part) const;
+
+ private:
+  int extra_ = 0;
+};
+
+class ScriptedDialogs : public Dialogs {
+ public:
+  // Each EditFields call takes the next entry: one string per field, an
+  // empty string keeping the field. An entry {"<cancel>"} cancels.
+  std::deque<std::vector<std::string>> fieldAnswers;
+  std::deque<std::string> fileAnswers;   // "" = cancelled
+  std::deque<bool> yesNoAnswers;         // default No when empty
+  std::deque<std::vector<bool>> checkListAnswers;
+  std::vector<std::string> shown;        // captions of the dialogs shown
+
+  bool EditFields(const std::string& name, const std::string& caption,
+                  std::vector<DialogField>& fields) override;
+  std::optional<std::string> OpenFile(const std::string& title, const std::string&) override;
+  std::optional<std::string> SaveFile(const std::string& title, const std::string&,
+                                      const std::string&) override;
+  bool YesNo(const std::string& caption) override;
+  bool CheckList(const std::string& caption, const std::vector<std::string>& items,
+                 std::vector<bool>& checked) override;
+};
+
+// Makes a fresh temporary folder, makes it current for the test and
+// restores the previous current folder afterwards.
+class TempFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  std::filesystem::path dir;
+  // Writes a file in the temporary folder and returns its full path.
+  std::string WriteText(const std::string& name, const std::string& content);
+  std::string ReadText(const std::string& name) const;
+  std::vector<std::string> ReadLines(const std::string& name) const;
+
+ private:
+  std::filesystem::path previous_;
+};
+
+// A temporary folder with an engine whose work folder lies inside it.
+class EngineTest : public TempFolderTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  ScriptedHost host;
+  ScriptedDialogs dialogs;
+  std::unique_ptr<Engine> engine;
+};
+
+}  // namespace teril::testing
