@@ -87,7 +87,10 @@ class Engine {
     return it != checks.end() && it->second;
   }
 
-  void LogLine(const std::string& text) { console.LogLine(text); }
+  template <typename T>
+  void LogLine(const T& value) {
+    console.LogLine(value);
+  }
 
   EngineOptions options;
 };

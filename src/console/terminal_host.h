@@ -1,0 +1,52 @@
+// The console mode: every answer is one line of standard input, every log
+// line goes to standard output (the same text as in ZR.log) and a message
+// box is a line beginning "MSG: ".
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "console/console_host.h"
+#include "console/dialogs.h"
+
+namespace teril {
+
+class TerminalHost : public ConsoleHost, public Dialogs {
+ public:
+  TerminalHost(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
+
+  // After this many answers made up at the end of the input the program
+  // stops with exit status 2.
+  static constexpr int kMaxAnswersAfterEnd = 100;
+
+  void AppendLog(const std::string& line) override;
+  void Wait(Console& console) override;
+  void MessageBox(const std::string& text) override;
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultText) override;
+  void StdOut(const std::string& line) override;
+  void Beep() override {}
+
+  bool EditFields(const std::string& name, const std::string& caption,
+                  std::vector<DialogField>& fields) override;
+  std::optional<std::string> OpenFile(const std::string& title,
+                                      const std::string& filter) override;
+  std::optional<std::string> SaveFile(const std::string& title, const std::string& filter,
+                                      const std::string& defaultExt) override;
+  bool YesNo(const std::string& caption) override;
+  bool CheckList(const std::string& caption, const std::vector<std::string>& items,
+                 std::vector<bool>& checked) override;
+
+ private:
+  // The next input line; nothing at the end of the input.
+  std::optional<std::string> NextLine();
+  // Counts an answer made up at the end of the input; stops the program
+  // when there have been too many.
+  void AnswerAfterEnd();
+
+  std::istream& in_;
+  std::ostream& out_;
+  int afterEnd_ = 0;
+};
+
+}  // namespace teril

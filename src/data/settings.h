@@ -1,0 +1,42 @@
+// The settings file c.z in the work folder (ephemeris, NNH and a run
+// counter), the reset that precedes every file run, and the scratch files
+// of the exchange with an outside tool.
+//
+// c.z is one line: the marker byte 255, the counter, epochT0, period, Q and
+// NNH separated by single blanks. Older files hold only the first four.
+#pragma once
+
+#include <string>
+
+namespace teril {
+
+class Engine;
+
+// Text shown with the settings-marker error.
+inline constexpr const char* kAuthorContact = "the TERIL maintainers (see the README)";
+
+std::string SettingsPath(const Engine& engine);
+
+// Creates the work folder with a valid settings file (counter 0, T0 0, P 1,
+// Q 0, NNH 8) when the folder does not exist. An existing folder is left
+// as it is, with or without c.z.
+void EnsureWorkFolder(const std::string& folder);
+
+// Reads c.z and rewrites it with the counter raised by one. A missing file
+// is ignored; a wrong marker shows a message box and ends the program with
+// exit code 3 (throws ProgramExit{3}).
+void ReadSettings(Engine& engine);
+
+// Rewrites c.z with the current ephemeris and NNH, keeping the counter.
+void WriteSettings(Engine& engine);
+
+// Values every file run starts from. `fromOpen`: the Open command (inverse
+// x follows the menu's check mark) rather than Re-open (inverse x off).
+void ResetEngine(Engine& engine, bool fromOpen);
+
+// The "Q B" exchange: writes t of every point to qvx/tmp.qvx under the work
+// folder and reads n values back from tmp.qvx in the work folder into t.
+// Returns false (with a log line) when the second file holds fewer values.
+bool ExchangeScratchFiles(Engine& engine);
+
+}  // namespace teril
