@@ -57,6 +57,9 @@ struct FileRunState {
   bool correlationFollowUp = false;
   // Previous print format of x kept by the magnitude/intensity toggles.
   int savedXWidth = 0, savedXDecimals = 0;
+  // References used when "M" / "I" were switched on, so that switching off
+  // inverts exactly what was applied even after a rescale moved m0Ref/x0Ref.
+  double magnitudeRefUsed = 0, intensityRefUsed = 1;
 };
 
 struct EngineOptions {
