@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "console/commands.h"
+
 namespace teril {
 
 Engine::Engine(ConsoleHost& h, Dialogs& d, EngineOptions opts)
@@ -9,6 +11,7 @@ Engine::Engine(ConsoleHost& h, Dialogs& d, EngineOptions opts)
   if (options.workFolder.empty()) options.workFolder = WorkFolderFromEnvironment();
   run.workFolder = options.workFolder;
   checks = {{"Inversex1", true}, {"HighLightAuthor1", true}, {"HintPos", true}, {"N2D", true}};
+  console.runNamedCommand = [this](const std::string& name) { return RunNamedCommand(*this, name); };
 }
 
 std::string WorkFolderFromEnvironment() {
