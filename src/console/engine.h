@@ -11,6 +11,8 @@
 #include "console/console_host.h"
 #include "console/dialogs.h"
 #include "data/data_set.h"
+#include "extrema/approx_state.h"
+#include "lsq/lsq_state.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
 
@@ -55,6 +57,7 @@ struct FileRunState {
   int countAtLoad = 0;            // n after loading (lag diagram)
   double rpDeltaT = 50;
   bool correlationFollowUp = false;
+  double lastParabolaPeriod = 0;  // period found by the last three-point parabola (0: none)
   // Previous print format of x kept by the magnitude/intensity toggles.
   int savedXWidth = 0, savedXDecimals = 0;
   // References used when "M" / "I" were switched on, so that switching off
@@ -82,6 +85,8 @@ class Engine {
   FileRunState run;
   Ephemeris eph;
   ViewState view;
+  LsqState lsq;         // least squares: normal matrix, Coef, u, y, r, model parameters
+  ApproxState approx;   // approximation engine: results, residual map
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;
