@@ -1,0 +1,55 @@
+// Helpers shared by the transformation files: compute every new value
+// before touching the data and refuse the whole transformation at the
+// first value that is not a finite number.
+#pragma once
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "console/engine.h"
+#include "console/numfmt.h"
+
+namespace teril::detail {
+
+// "!!! lg x refused: point 3, x=-2; data unchanged"
+inline void LogRefusal(Engine& engine, const std::string& name, int i, const std::string& label,
+                       double value) {
+  engine.LogLine("!!! " + name + " refused: point " + Str(static_cast<long long>(i)) + ", " +
+                 label + "=" + General(value) + "; data unchanged");
+}
+
+// Computes f(i) for i = 1..n. When every value is finite they replace
+// target[1..n] and true is returned; otherwise the first point with a
+// non-finite result is logged with its value input[i] (called `label`) and
+// nothing changes.
+template <class F>
+bool MapPoints(Engine& engine, const std::string& name, std::vector<double>& target,
+               const std::vector<double>& input, const std::string& label, F f) {
+  const int n = engine.data.n;
+  std::vector<double> result(static_cast<std::size_t>(n) + 1);
+  for (int i = 1; i <= n; ++i) {
+    double v = f(i);
+    if (!std::isfinite(v)) {
+      LogRefusal(engine, name, i, label, input[i]);
+      return false;
+    }
+    result[i] = v;
+  }
+  for (int i = 1; i <= n; ++i) target[i] = result[i];
+  return true;
+}
+
+// The same for the signal: x := f(i), naming x[i] on refusal.
+template <class F>
+bool MapX(Engine& engine, const std::string& name, F f) {
+  return MapPoints(engine, name, engine.data.x, engine.data.x, "x", f);
+}
+
+// The same for the argument: t := f(i), naming t[i] on refusal.
+template <class F>
+bool MapT(Engine& engine, const std::string& name, F f) {
+  return MapPoints(engine, name, engine.data.t, engine.data.t, "t", f);
+}
+
+}  // namespace teril::detail
