@@ -1,6 +1,9 @@
 // The view state of the plot: which part of the argument range is visible
-// and how the signal range maps to rows of the bitmap.
+// and how the signal range maps to rows of the bitmap, the current point and
+// the interval marks.
 #pragma once
+
+#include <cstddef>
 
 #include "data/data_set.h"
 
@@ -37,6 +40,34 @@ struct ViewState {
   // Interval marks.
   int leftMark = 0;
   bool shortMarks = true;
+
+  // 1/t0 of the current point at the last read-out (the three-point
+  // parabola sets it too); a period candidate.
+  double reciprocalT = 0;
+  // Pixel position of the cursor at the last read-out (the marks circle it).
+  int cursorX = 0, cursorY = 0;
+  // Reading position in the marks file for the next-interval command;
+  // marksFromStart asks for the file to be read from its beginning.
+  bool marksFromStart = true;
+  std::size_t marksOffset = 0;
+
+  // The state a newly opened data file starts with (before ResetView).
+  // `invertX` is given by the caller: the check mark of "Inverse x" on Open,
+  // cleared on Re-open.
+  void StartFile(bool invert) {
+    cursorPoint = 1;
+    j = 1;
+    savedTMin = 1e32;
+    mapShift = 0;
+    showInterpolation = false;
+    showFitMarks = false;
+    selectedObserver = ObserverCode("   ");
+    invertX = invert;
+    leftMark = 0;
+    shortMarks = true;
+    marksFromStart = true;
+    marksOffset = 0;
+  }
 };
 
 }  // namespace teril
