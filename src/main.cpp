@@ -17,6 +17,12 @@ int main(int argc, char** argv) {
       console = true;
       continue;
     }
+    // --screenshot FILE: grab the window into FILE once the file has loaded
+    // and exit (used to make the picture of the documentation).
+    if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
+      ++i;
+      continue;
+    }
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::cout << "usage: teril [--console] [datafile [columnX [outfile|=|- [headerLines]]]]\n"
                    "  --console  run the engine in this terminal: answers are read from\n"

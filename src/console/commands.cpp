@@ -2,20 +2,310 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <set>
+#include <system_error>
 
 #include "console/engine.h"
+#include "console/file_run.h"
 #include "console/io.h"
+#include "console/numfmt.h"
+#include "data/editing.h"
+#include "data/settings.h"
+#include "plot/cursor.h"
+#include "plot/marks.h"
+#include "plot/view.h"
 
 namespace teril {
 namespace {
 
+using Handler = std::function<void(Engine&)>;
+
+// Handlers that change the engine's state before they hand over their key
+// may only run while the engine waits for a key; otherwise (idle, busy, or
+// asking for a text) they change nothing and say so, as an injected key
+// would.
+bool WaitsForKey(Engine& e) {
+  if (e.console.waitingForInput == 1 && e.console.inputMode == kModeKey) return true;
+  e.LogLine("!!! IO is not waiting for input");
+  return false;
+}
+
+Handler Send(const char* key) {
+  return [k = std::string(key)](Engine& e) { e.console.InjectKey(k); };
+}
+
+Handler WhenWaiting(Handler f) {
+  return [f = std::move(f)](Engine& e) {
+    if (WaitsForKey(e)) f(e);
+  };
+}
+
+// Toggles the item's check mark and sends its key.
+Handler ToggleAndSend(const char* item, const char* key) {
+  return WhenWaiting([name = std::string(item), k = std::string(key)](Engine& e) {
+    e.checks[name] = !e.Checked(name);
+    e.console.InjectKey(k);
+  });
+}
+
+// An integer typed into an input box, when it lies in lo..hi.
+std::optional<int> IntegerAnswer(const std::string& text, long long lo, long long hi) {
+  auto v = ParseInteger(text);
+  if (!v || *v < lo || *v > hi) return std::nullopt;
+  return static_cast<int>(*v);
+}
+
+bool EndsWithNoCase(const std::string& s, const std::string& tail) {
+  if (s.size() < tail.size()) return false;
+  return std::equal(tail.begin(), tail.end(), s.end() - static_cast<long>(tail.size()),
+                    [](char a, char b) {
+                      return std::tolower(static_cast<unsigned char>(a)) ==
+                             std::tolower(static_cast<unsigned char>(b));
+                    });
+}
+
+// File > Open and File > Re-open. Between file runs the file is opened at
+// once; during a run it is remembered, the run is closed with "~G", and
+// OpenDataFile opens it when RunDataFile has returned.
+void OpenCommand(Engine& e, bool reopen) {
+  if (e.run.inFileRun && !WaitsForKey(e)) return;
+  std::string path = e.run.lastOpenedPath;
+  if (!reopen) {
+    auto chosen = e.dialogs.OpenFile(kOpenTitle, kOpenFilter);
+    if (!chosen) return;
+    path = *chosen;
+  }
+  if (e.run.inFileRun) {
+    e.run.openPending = true;
+    e.run.reopenPending = reopen;
+    e.run.pendingPath = path;
+    e.console.InjectKey("~G");
+    return;
+  }
+  OpenDataFile(e, path, reopen);
+}
+
+// View > Print Precision: the print formats of t and x.
+void PrintPrecision(Engine& e) {
+  DataSet& d = e.data;
+  std::vector<DialogField> fields{{"time width", Str(static_cast<long long>(d.tWidth))},
+                                  {"time decimals", Str(static_cast<long long>(d.tDecimals))},
+                                  {"signal width", Str(static_cast<long long>(d.xWidth))},
+                                  {"signal decimals", Str(static_cast<long long>(d.xDecimals))}};
+  if (!e.dialogs.EditFields("Form2", "Print Precision", fields)) return;
+  // A field that is not an integer in a sensible range leaves its value:
+  // a width of millions would make every saved line that long.
+  if (auto v = IntegerAnswer(fields[0].value, 1, 60)) d.tWidth = *v;
+  if (auto v = IntegerAnswer(fields[1].value, 0, 30)) d.tDecimals = *v;
+  if (auto v = IntegerAnswer(fields[2].value, 1, 60)) d.xWidth = *v;
+  if (auto v = IntegerAnswer(fields[3].value, 0, 30)) d.xDecimals = *v;
+  e.console.InjectKey("#");
+}
+
+void SaveImage(Engine& e) {
+  auto chosen = e.dialogs.SaveFile(kImageTitle, kImageFilter, "");
+  if (!chosen) return;
+  std::string name = *chosen;
+  if (!EndsWithNoCase(name, ".bmp")) name += ".bmp";
+  Canvas* c = e.canvas;
+  if (!c || !c->SaveRect(0, 0, c->Width(), c->Height(), c->Width(), c->Height(), name))
+    throw IoError(name, "the picture cannot be written");
+  e.LogLine("LOG>>Image saved to " + name);
+}
+
+void ChangeNNH(Engine& e) {
+  std::string answer = e.host.InputBox("NNH", "NNH:", Str(static_cast<long long>(e.eph.NNH)));
+  e.eph.NNH = IntegerAnswer(answer, 1, 500).value_or(500);
+  e.LogLine("NNH is now=" + Str(static_cast<long long>(e.eph.NNH)) + " from " + "500");
+  WriteSettings(e);
+}
+
 std::vector<NamedCommand> BuildRegistry() {
   std::vector<NamedCommand> list;
-  auto inject = [](const char* key) {
-    return [k = std::string(key)](Engine& e) { e.console.InjectKey(k); };
+  auto add = [&list](const char* name, const char* menu, const char* caption,
+                     const char* shortcut, Handler h) -> NamedCommand& {
+    NamedCommand c;
+    c.name = name;
+    c.menu = menu;
+    c.caption = caption;
+    c.shortcut = shortcut;
+    c.handler = std::move(h);
+    list.push_back(std::move(c));
+    return list.back();
   };
-  list.push_back({"Save", "File", "Save", "F2", false, true, inject("~2"), ""});
-  list.push_back({"Savevis1", "File", "Save visible", "Ctrl+F2", false, true, inject("~1"), ""});
+
+  // File
+  add("Open", "File", "Open", "Ctrl+O", [](Engine& e) { OpenCommand(e, false); }).action = true;
+  add("ReOpen", "File", "Re-open", "Shift+R", [](Engine& e) { OpenCommand(e, true); }).action =
+      true;
+  add("Close", "File", "Close", "", Send("~G")).action = true;
+  auto& numofcl = add("Numofcl", "File", "Number of column x", "", WhenWaiting([](Engine& e) {
+                        std::string a = e.host.InputBox(
+                            "Column x", "Columnx", Str(static_cast<long long>(e.run.columnX)));
+                        if (auto v = IntegerAnswer(a, -1000, 1000)) e.run.columnX = *v;
+                        e.console.InjectKey("C");
+                      }));
+  numofcl.action = true;
+  numofcl.itemName = "Numberofcolumns1";
+  add("Ncols1", "File", "Number of column s", "", WhenWaiting([](Engine& e) {
+        std::string a = e.host.InputBox("Column s", "Column s", "0");
+        if (auto v = IntegerAnswer(a, 0, 1000)) e.run.columnS = *v;
+        e.console.InjectKey("K");
+      })).visible = false;
+  add("Swaptx1", "File", "Swap t<->x", "", ToggleAndSend("Swaptx1", "\t")).checkable = true;
+  {
+    auto& c = add("Swapxs1", "File", "Swap x<->s", "", WhenWaiting([](Engine& e) {
+                    e.checks["Swapxs1"] = !e.Checked("Swapxs1");
+                    SwapXS(e);
+                    e.console.InjectKey("#");  // show the exchanged values
+                  }));
+    c.checkable = true;
+    c.visible = false;
+  }
+  add("Save", "File", "Save", "F2", Send("~2")).action = true;
+  add("SaveAs", "File", "Save as...", "F3", WhenWaiting([](Engine& e) {
+        auto chosen = e.dialogs.SaveFile(kSaveAsTitle, kSaveAsFilter, ".dat");
+        if (!chosen) return;
+        e.run.outputFile = *chosen;
+        e.console.InjectKey("~2");
+      })).action = true;
+  {
+    auto& c = add("SaveVis", "File", "Save Image", "Shift+F2", SaveImage);
+    c.action = true;
+    c.itemName = "Savevisible1";
+  }
+  add("Savevis1", "File", "Save visible", "Ctrl+F2", Send("~1"));
+  {
+    auto& c = add("ExitAct", "File", "Exit", "Alt+X", [](Engine&) { throw ProgramExit{0}; });
+    c.action = true;
+    c.itemName = "Exit2";
+  }
+
+  // Edit
+  {
+    auto& c = add("Delete", "Edit", "Delete current point", "Del", WhenWaiting([](Engine& e) {
+                    DeleteCurrentPoint(e);
+                    e.console.InjectKey("#");
+                  }));
+    c.action = true;
+    c.itemName = "Delete1";
+  }
+  {
+    auto& c = add("DeleteBad", "Edit", "Delete bad points (same level)", "Ctrl+Del", Send(")"));
+    c.action = true;
+    c.itemName = "DeleteBadPoints1";
+  }
+  {
+    auto& c = add("Interpolate", "Edit", "Interpolate current point", "V", Send("QI"));
+    c.action = true;
+    c.visible = false;
+    c.itemName = "Interpolate1";
+  }
+  add("Sort1", "Edit", "Sort", "", WhenWaiting([](Engine& e) {
+        SortByTime(e);
+        e.checks["Sort1"] = true;
+        e.console.InjectKey("#");
+      })).checkable = true;
+  add("Average1", "Edit", "Average for same times", "",
+      WhenWaiting([](Engine& e) { AverageSameTimes(e); }));
+  add("DeleteCurrentAuthor1", "Edit", "Delete Current Author", "Ctrl+D",
+      WhenWaiting([](Engine& e) {
+        DeleteObserverPoints(e);
+        e.console.InjectKey("#");
+      }));
+
+  // Navigate
+  add("Home1", "Navigate", "First at screen", "Home", Send("~H"));
+  add("End1", "Navigate", "Last at screen", "End", Send("~E"));
+  add("Next", "Navigate", "Next", "Right", Send("3")).action = true;
+  add("Prev", "Navigate", "Prev", "Left", Send("1")).action = true;
+  add("ScrollLeft", "Navigate", "ScrollLeft", "Ctrl+Left", Send("~6")).action = true;
+  add("ScrollRight", "Navigate", "ScrollRight", "Ctrl+Right", Send("~9")).action = true;
+  add("Top", "Navigate", "Top", "Up", WhenWaiting(TopClick)).action = true;
+  add("Bottom", "Navigate", "Bottom", "Down", WhenWaiting(BottomClick)).action = true;
+  {
+    auto& c = add("N2D", "Navigate", "2D search", "Ctrl+A",
+                  [](Engine& e) { e.checks["N2D"] = !e.Checked("N2D"); });
+    c.checkable = true;
+    c.visible = false;
+  }
+  add("MarkLeft2", "Navigate", "Mark &Left", "F7", WhenWaiting(MarkLeft));
+  add("MarkRight2", "Navigate", "Mark Right", "F8", WhenWaiting(MarkRight));
+
+  // View
+  add("ZoomIn", "View", "ZoomIn      +", "", Send("+")).action = true;
+  add("ZoomOut", "View", "ZoomOut    -", "", Send("-")).action = true;
+  add("CenterDataPoint", "View", "Center    ", "Ctrl+E", Send("E")).action = true;
+  add("Refresh", "View", "Refresh", "", Send("#")).action = true;
+  {
+    auto& c = add("Phase", "View", "Phase", "F", WhenWaiting([](Engine& e) {
+                    e.checks["Phase"] = !e.data.phased;
+                    e.console.InjectKey("F");
+                  }));
+    c.checkable = true;
+    c.visible = false;
+    c.action = true;
+  }
+  {
+    auto& c = add("HintPos", "View", "Hint", "", HintClick);
+    c.checkable = true;
+    c.action = true;
+  }
+  add("Inversex1", "View", "Inverse x", "Ctrl+U", InverseXClick).checkable = true;
+  add("LeftEdge", "View", "Left Edge", "Ctrl+F7", Send("~&"));
+  add("RightEdge1", "View", "Right Edge", "Ctrl+F8", Send("~*"));
+  add("RestoreInterval1", "View", "Restore Interval ", "Ctrl+R", Send("R"));
+  add("F2PrPr1", "View", "Print Precision", "", PrintPrecision);
+  add("HighLightAuthor1", "View", "High Light Author", "", HighLightAuthorClick).checkable =
+      true;
+
+  // Transform
+  const char* hint = "Please Uncheck before making a new transformation";
+  struct Transform {
+    const char *name, *caption, *shortcut, *key;
+  };
+  for (const Transform& t : {Transform{"lgt1", "lg t", "Ctrl+T", "T"},
+                             Transform{"lgx1", "lg x", "Ctrl+X", "Y"},
+                             Transform{"N10t", "10^t", "Ctrl+G", "G"},
+                             Transform{"N10x", "10^x", "Ctrl+H", "H"},
+                             Transform{"mi1", "m->i", "Ctrl+I", "I"},
+                             Transform{"im1", "i->m", "Ctrl+M", "M"},
+                             Transform{"ReciAxis1", "t=1/t", "Ctrl+K", "\\"}}) {
+    auto& c = add(t.name, "Transform", t.caption, t.shortcut, ToggleAndSend(t.name, t.key));
+    c.checkable = true;
+    c.toolTip = hint;
+  }
+  add("xphase1", "Transform", "x->phase", "Ctrl+L", Send("\x83")).visible = false;
+
+  // Mean
+  {
+    auto& c = add("ChangeNNH", "Mean", "Change NNH", "Shift+F4", ChangeNNH);
+    c.action = true;
+    c.itemName = "ChangeNNH1";
+  }
+
+  // Analysis (hidden)
+  add("xt1", "Analysis", "x/t", "", Send("~(")).visible = false;
+
+  // Approximation: the approximation commands are appended here, in the
+  // order of their menu, from the list their subsystem provides.
+
+  // Square
+  add("riangle1", "Square", "Square", "", [](Engine& e) {
+    e.checks["riangle1"] = !e.Checked("riangle1");
+    if (e.mapCanvas) e.mapCanvas->SetVisible(e.Checked("riangle1"));
+  }).checkable = true;
+
+  // Help
+  {
+    auto& c = add("about", "Help", "About", "",
+                  [](Engine& e) { e.host.MessageBox(AboutText()); });
+    c.action = true;
+    c.itemName = "About1";
+  }
+  // Exit
+  add("Exit1", "Exit", "Exit", "", [](Engine&) { throw ProgramExit{0}; });
   return list;
 }
 
@@ -44,7 +334,28 @@ const std::vector<NamedCommand>& Commands() {
 
 const NamedCommand* FindCommand(const std::string& name) {
   for (auto& c : Commands())
-    if (SameName(c.name, name)) return &c;
+    if (SameName(c.name, name) || (!c.itemName.empty() && SameName(c.itemName, name))) return &c;
+  return nullptr;
+}
+
+std::vector<std::pair<std::string, const NamedCommand*>> ActiveShortcuts() {
+  std::vector<std::pair<std::string, const NamedCommand*>> result;
+  std::set<std::string> taken;
+  auto take = [&](const NamedCommand& c) {
+    if (c.shortcut.empty() || !taken.insert(c.shortcut).second) return;
+    result.emplace_back(c.shortcut, &c);
+  };
+  for (const auto& menu : MenuOrder())
+    for (const auto& c : Commands())
+      if (c.menu == menu && c.visible) take(c);
+  for (const auto& c : Commands())
+    if (c.action || c.menu.empty()) take(c);
+  return result;
+}
+
+const NamedCommand* ShortcutOwner(const std::string& shortcut) {
+  for (auto& [keys, c] : ActiveShortcuts())
+    if (keys == shortcut) return c;
   return nullptr;
 }
 
@@ -58,6 +369,58 @@ bool RunNamedCommand(Engine& engine, const std::string& name) {
     engine.host.MessageBox(e.what());
   }
   return true;
+}
+
+void OpenDataFile(Engine& engine, const std::string& path, bool reopen) {
+  FileRunState& r = engine.run;
+  std::string next = path;
+  for (;;) {
+    ResetEngine(engine, !reopen);
+    std::string full = next;
+    if (!reopen && !next.empty()) {
+      std::error_code ec;
+      std::filesystem::path p = std::filesystem::absolute(next, ec);
+      if (ec) throw IoError(next, ec.message());
+      std::filesystem::current_path(p.parent_path(), ec);
+      if (ec) throw IoError(p.parent_path().string(), ec.message());
+      full = p.string();
+    }
+    r.lastOpenedPath = full;
+    r.openPending = false;
+    r.inFileRun = true;
+    try {
+      RunDataFile(engine, full);
+    } catch (...) {
+      r.inFileRun = false;
+      r.openPending = false;
+      throw;
+    }
+    r.inFileRun = false;
+    if (!r.openPending) break;
+    r.openPending = false;
+    next = r.pendingPath;
+    reopen = r.reopenPending;
+  }
+}
+
+const std::string& AboutText() {
+  static const std::string text =
+      "TERIL - analysis of light curves of variable stars\n"
+      "\n"
+      "TERIL is the windowed version of the older console program ZR. Its engine "
+      "still works as that console program did: it prints lines to the log pane "
+      "(and to ZR.log), asks for values in the command field and reads one key at "
+      "a time. Every menu item hands the engine the key that the console program "
+      "understood, so the keys typed in the command field and the menus do the "
+      "same.\n"
+      "\n"
+      "The program loads, shows, edits and saves a series of observations; "
+      "determines the moments of extrema with their errors; smooths and "
+      "describes the series; and studies its periodicity. The methods are "
+      "described in the program's documentation.\n"
+      "\n"
+      "The console-style commands and their keys come from ZR.";
+  return text;
 }
 
 }  // namespace teril

@@ -21,6 +21,12 @@ struct NamedCommand {
   bool visible = true;   // hidden items are reachable by name only
   std::function<void(Engine&)> handler;
   std::string toolTip;
+  // An entry of the window's action list: its shortcut works even when its
+  // menu item is hidden (Phase, Interpolate).
+  bool action = false;
+  // The menu item's own name when the item is bound to an action of another
+  // name ("Save1" for "Save"); FindCommand accepts it too.
+  std::string itemName;
 };
 
 // Menus in the order of the menu bar.
@@ -35,6 +41,33 @@ const NamedCommand* FindCommand(const std::string& name);
 // Runs a named command as the menu would: a failing command shows its
 // message and ends; the file run goes on. Returns false for an unknown name.
 bool RunNamedCommand(Engine& engine, const std::string& name);
+
+// The shortcuts that work, each once, with the command it runs: the visible
+// menu items in menu order first, then the remaining actions; where two
+// entries share a shortcut the first met keeps it (Del is Delete, not
+// DeleteBad). Hidden menu items that are not actions have no shortcut.
+std::vector<std::pair<std::string, const NamedCommand*>> ActiveShortcuts();
+
+// The command a shortcut runs, or null.
+const NamedCommand* ShortcutOwner(const std::string& shortcut);
+
+// Runs file runs starting with `path` until none is pending: resets the
+// engine, makes the file's folder current (not for a re-open, which keeps
+// the folder and turns inverse x off) and calls RunDataFile. A file chosen
+// by Open or Re-open during the run is opened after the run has ended, so
+// file runs never nest.
+void OpenDataFile(Engine& engine, const std::string& path, bool reopen);
+
+// The text of Help > About.
+const std::string& AboutText();
+
+// Stored filters of the file dialogs (description|mask pairs).
+inline constexpr const char* kOpenTitle = "Select file";
+inline constexpr const char* kOpenFilter = "*.dat|*.dat|*.*$|*.*$|all files|*.*";
+inline constexpr const char* kImageTitle = "Выберете папку для сохранения файла:";
+inline constexpr const char* kImageFilter = "*.bmp|*.bmp";
+inline constexpr const char* kSaveAsTitle = "Save as...";
+inline constexpr const char* kSaveAsFilter = "*.dat|*.dat";
 
 // The registry is assembled once, in commands.cpp, from the lists that the
 // subsystems provide (a function returning std::vector<NamedCommand> each),

@@ -63,6 +63,11 @@ struct FileRunState {
   // References used when "M" / "I" were switched on, so that switching off
   // inverts exactly what was applied even after a rescale moved m0Ref/x0Ref.
   double magnitudeRefUsed = 0, intensityRefUsed = 1;
+  // A file chosen by Open or Re-open while a file run waited for a key: the
+  // run is closed and this file opened once RunDataFile has returned.
+  bool openPending = false, reopenPending = false;
+  std::string pendingPath;
+  bool inFileRun = false;  // set by OpenDataFile while RunDataFile runs
 };
 
 struct EngineOptions {

@@ -1,24 +1,46 @@
 #include "window/app.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
+#include <QPixmap>
+#include <cstring>
 #include <iostream>
 
+#include "console/commands.h"
 #include "console/engine.h"
-#include "console/file_run.h"
 #include "console/io.h"
 #include "console/terminal_host.h"
-#include "data/settings.h"
+#include "plot/draw.h"
 #include "window/main_window.h"
+#include "window/qt_canvas.h"
 
 namespace teril {
+
+namespace {
+
+// "--screenshot FILE" (for the documentation): the window is grabbed into
+// FILE at the first key wait, and the program then exits as File > Exit does.
+QString ScreenshotFile(int argc, char** argv) {
+  for (int i = 1; i + 1 < argc; ++i)
+    if (std::strcmp(argv[i], "--screenshot") == 0) return QString::fromLocal8Bit(argv[i + 1]);
+  return {};
+}
+
+}  // namespace
 
 int RunWindowMode(int argc, char** argv, const std::vector<std::string>& params) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("TERIL");
-  QApplication::setApplicationDisplayName("TERIL");
   MainForm window(params);
+  const QString shot = ScreenshotFile(argc, argv);
+  if (!shot.isEmpty()) {
+    window.SetWaitHook([&window, shot] {
+      if (window.engine().console.inputMode != kModeKey) return;
+      window.RefreshImage();
+      if (!window.grab().save(shot)) std::cerr << "teril: cannot write " << shot.toStdString() << "\n";
+      window.Action("ExitAct")->trigger();
+    });
+  }
   window.show();
   return app.exec();
 }
@@ -27,23 +49,26 @@ int RunConsoleMode(int, char**, const std::vector<std::string>& params) {
   TerminalHost host(std::cin, std::cout);
   Engine engine(host, host);
   engine.run.args = params;
+  // The console mode draws on an offscreen bitmap, so that the commands
+  // that save the plot work here too.
+  QtCanvas canvas(MainForm::kPlotWidth, MainForm::kPlotHeight);
+  QtCanvas map(MainForm::kMapSize, MainForm::kMapSize);
+  canvas.Clear();
+  map.Clear();
+  AttachCanvas(engine, &canvas);
+  engine.mapCanvas = &map;
+  int status = 0;
   try {
-    ResetEngine(engine, true);
-    std::string path;
-    if (!params.empty()) {
-      QFileInfo info(QString::fromStdString(params[0]));
-      QDir::setCurrent(info.absolutePath());
-      path = info.absoluteFilePath().toStdString();
-    }
-    engine.run.lastOpenedPath = path;
-    RunDataFile(engine, path);
+    OpenDataFile(engine, params.empty() ? std::string() : params[0], false);
   } catch (const ProgramExit& e) {
-    return e.code;
+    status = e.code;
   } catch (const std::exception& e) {
     std::cout << "teril: " << e.what() << std::endl;
-    return 1;
+    status = 1;
   }
-  return 0;
+  engine.canvas = nullptr;
+  engine.mapCanvas = nullptr;
+  return status;
 }
 
 }  // namespace teril

@@ -1,134 +1,311 @@
 #include "window/main_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QEventLoop>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStyle>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <iostream>
 
+#include "console/commands.h"
 #include "console/engine.h"
-#include "console/file_run.h"
 #include "console/io.h"
-#include "data/settings.h"
+#include "plot/cursor.h"
+#include "plot/draw.h"
 
 namespace teril {
+
+QString ProgramTitle() { return "TERIL - analysis of light curves of variable stars"; }
 
 MainForm::MainForm(std::vector<std::string> params, QWidget* parent)
     : QMainWindow(parent), params_(std::move(params)) {
   engine_ = std::make_unique<Engine>(*this, *this);
   engine_->run.args = params_;
+  canvas_.Clear();
+  map_.Clear();
+  AttachCanvas(*engine_, &canvas_);
+  engine_->mapCanvas = &map_;
   BuildLayout();
-  setWindowTitle("TERIL");
+  BuildActions();
+  setWindowTitle(ProgramTitle());
+  exitHandler_ = [](int code) { QCoreApplication::exit(code); };
   qApp->installEventFilter(this);
+  // Drawing shows without a flush from the engine: the image control is
+  // brought up to date whenever the bitmap has changed.
+  repaintTimer_ = new QTimer(this);
+  repaintTimer_->setInterval(100);
+  connect(repaintTimer_, &QTimer::timeout, this, &MainForm::RefreshImage);
+  repaintTimer_->start();
 }
 
 MainForm::~MainForm() {
   qApp->removeEventFilter(this);
+  engine_->canvas = nullptr;
+  engine_->mapCanvas = nullptr;
 }
 
 void MainForm::BuildLayout() {
   auto* central = new QWidget(this);
+  central->setStyleSheet("background: white;");
   auto* splitter = new QSplitter(Qt::Horizontal, central);
+  splitter->setObjectName("Splitter1");
   auto* left = new QWidget(splitter);
   auto* leftLayout = new QVBoxLayout(left);
+  leftLayout->setContentsMargins(4, 4, 4, 4);
   image_ = new QLabel(left);
   image_->setObjectName("image");
   image_->setMinimumSize(640, 360);
   image_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  image_->setStyleSheet("background: white;");
+  image_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  image_->installEventFilter(this);
+  image1_ = new QLabel(image_);
+  image1_->setObjectName("Image1");
+  image1_->hide();
   leftLayout->addWidget(image_, 1);
   auto* commandRow = new QHBoxLayout();
   auto* label = new QLabel("COMMAND >>", left);
   label->setObjectName("Label1");
-  label->setStyleSheet("color: red;");
+  label->setStyleSheet("color: red; font-weight: bold;");
   edit_ = new QLineEdit(left);
   edit_->setObjectName("Edit1");
+  edit_->setMinimumWidth(137);
+  edit_->setMaximumWidth(420);
+  commandRow->addSpacing(20);
   commandRow->addWidget(label);
   commandRow->addWidget(edit_, 1);
+  commandRow->addStretch(1);
   leftLayout->addLayout(commandRow);
-  memo_ = new QPlainTextEdit(splitter);
+  auto* panel = new QWidget(splitter);
+  panel->setObjectName("Panel1");
+  auto* panelLayout = new QVBoxLayout(panel);
+  panelLayout->setContentsMargins(0, 4, 4, 4);
+  memo_ = new QPlainTextEdit(panel);
   memo_->setObjectName("Memo1");
   memo_->setReadOnly(true);
   memo_->setMinimumWidth(185);
+  memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memo_->setStyleSheet("background: white; border: 1px solid #b0b0b0;");
+  memo_->setContextMenuPolicy(Qt::CustomContextMenu);
+  memo_->viewport()->installEventFilter(this);
+  QFont mono("DejaVu Sans Mono");
+  mono.setStyleHint(QFont::Monospace);
+  mono.setPointSize(9);
+  memo_->setFont(mono);
+  panelLayout->addWidget(memo_);
   splitter->addWidget(left);
-  splitter->addWidget(memo_);
+  splitter->addWidget(panel);
   splitter->setStretchFactor(0, 3);
   splitter->setStretchFactor(1, 1);
+  splitter->setSizes({kPlotWidth + 16, 300});
   auto* layout = new QVBoxLayout(central);
-  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(splitter);
   setCentralWidget(central);
-  resize(1000, 480);
+  resize(1000, 520);
+
+  auto* popup = new QMenu(memo_);
+  popup->setObjectName("logpopup");
+  QAction* saveLog = popup->addAction("Save log to file");
+  saveLog->setObjectName("Savelogtofile1");
+  connect(saveLog, &QAction::triggered, this, &MainForm::SaveLog);
+  connect(memo_, &QWidget::customContextMenuRequested, this,
+          [this, popup](const QPoint& p) { popup->exec(memo_->mapToGlobal(p)); });
   connect(edit_, &QLineEdit::returnPressed, this, &MainForm::CommandEntered);
 }
 
-template <typename F>
-void MainForm::Guarded(F&& f) {
+void MainForm::BuildActions() {
+  // One action per registry entry; only the first entry met with a
+  // shortcut registers it, so Qt never sees an ambiguous shortcut. The
+  // others show the keys in their menu text only.
+  QHash<const NamedCommand*, QString> owned;
+  for (auto& [keys, cmd] : ActiveShortcuts()) owned.insert(cmd, QString::fromStdString(keys));
+  for (const NamedCommand& c : Commands()) {
+    auto* a = new QAction(QString::fromStdString(c.caption), this);
+    a->setObjectName(QString::fromStdString(c.name));
+    a->setCheckable(c.checkable);
+    a->setChecked(engine_->Checked(c.name));
+    if (!c.toolTip.empty()) a->setToolTip(QString::fromStdString(c.toolTip));
+    if (owned.contains(&c)) {
+      QKeySequence seq(owned.value(&c), QKeySequence::PortableText);
+      a->setShortcut(seq);
+      a->setShortcutContext(Qt::ApplicationShortcut);
+      shortcuts_.insert(seq);
+    } else if (!c.shortcut.empty()) {
+      a->setText(a->text() + "\t" + QString::fromStdString(c.shortcut));
+    }
+    const NamedCommand* cmd = &c;
+    connect(a, &QAction::triggered, this, [this, cmd] { RunCommand(*cmd); });
+    actions_.insert(a->objectName(), a);
+    // Every action belongs to the window, so that shortcuts of actions
+    // without a visible menu item work too.
+    addAction(a);
+  }
+  if (QAction* close = Action("Close")) close->setEnabled(false);
+
+  for (const std::string& menuName : MenuOrder()) {
+    QMenu* menu = nullptr;
+    for (const NamedCommand& c : Commands()) {
+      if (c.menu != menuName || !c.visible) continue;
+      if (!menu) {
+        menu = menuBar()->addMenu(QString::fromStdString(menuName));
+        menu->setToolTipsVisible(true);
+        if (menuName == "Transform")
+          menu->setToolTip("Please Uncheck before making a new transformation");
+      }
+      menu->addAction(Action(QString::fromStdString(c.name)));
+    }
+  }
+
+  auto* bar = addToolBar("ActionToolBar2");
+  bar->setObjectName("ActionToolBar2");
+  bar->setMovable(false);
+  bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  struct Button {
+    const char* name;
+    const char* text;
+  };
+  const Button buttons[] = {{"Open", "Open"},         {"ZoomIn", "ZoomIn"},
+                            {"ZoomOut", "ZoomOut"},   {nullptr, nullptr},
+                            {"ScrollLeft", "ScrollLeft"}, {"CenterDataPoint", "Center"},
+                            {"Next", "Next"},         {nullptr, nullptr},
+                            {"ScrollRight", "ScrollRight"}, {nullptr, nullptr},
+                            {"Top", "Up"},            {"Bottom", "Down"},
+                            {nullptr, nullptr},       {"Delete", "Delete"}};
+  for (const Button& b : buttons) {
+    if (!b.name) {
+      bar->addSeparator();
+      continue;
+    }
+    QAction* a = Action(b.name);
+    if (!a) continue;
+    auto* tb = new QToolButton(bar);
+    tb->setDefaultAction(a);
+    tb->setText(b.text);
+    tb->setFocusPolicy(Qt::NoFocus);
+    bar->addWidget(tb);
+  }
+}
+
+void MainForm::Guarded(const std::function<void()>& f) {
   try {
     f();
   } catch (const ProgramExit& e) {
     ExitProgram(e.code);
   } catch (const std::exception& e) {
-    MessageBox(e.what());
+    if (!quitting_) {
+      AppendLog(e.what());
+      MessageBox(e.what());
+    }
+  } catch (...) {
+    if (!quitting_) MessageBox("The command failed.");
+  }
+}
+
+void MainForm::RunCommand(const NamedCommand& command) {
+  if (quitting_) return;
+  Guarded([&] {
+    if (!RunNamedCommand(*engine_, command.name)) return;
+  });
+  if (command.name == "Close")
+    if (QAction* close = Action("Close")) close->setEnabled(false);
+  if (quitting_) return;
+  UpdateActions();
+  RefreshImage();
+  WakeIfAnswered();
+}
+
+void MainForm::UpdateActions() {
+  for (const NamedCommand& c : Commands()) {
+    if (!c.checkable) continue;
+    if (QAction* a = Action(QString::fromStdString(c.name))) a->setChecked(engine_->Checked(c.name));
   }
 }
 
 void MainForm::CommandEntered() {
-  QString text = edit_->text();
-  engine_->console.CommandFieldEnter(text.toStdString());
+  if (quitting_) return;
+  Guarded([&] { engine_->console.CommandFieldEnter(edit_->text().toStdString()); });
   WakeIfAnswered();
 }
 
 void MainForm::WakeIfAnswered() {
-  if (waitLoop_ && engine_->console.waitingForInput == 0) waitLoop_->quit();
+  if (waitLoop_ && (engine_->console.waitingForInput == 0 || quitting_)) waitLoop_->quit();
 }
 
-void MainForm::OpenPath(const QString& path, bool changeFolder) {
-  Guarded([&] {
-    QFileInfo info(path);
-    ResetEngine(*engine_, true);
-    if (changeFolder || !info.isRelative()) QDir::setCurrent(info.absolutePath());
-    inRun_ = true;
-    struct Done {
-      bool& flag;
-      ~Done() { flag = false; }
-    } done{inRun_};
-    engine_->run.lastOpenedPath = info.absoluteFilePath().toStdString();
-    RunDataFile(*engine_, info.absoluteFilePath().toStdString());
-  });
+void MainForm::OpenPath(const QString& path, bool reopen) {
+  if (quitting_) return;
+  AttachCanvas(*engine_, &canvas_);
+  if (QAction* close = Action("Close")) close->setEnabled(true);
+  Guarded([&] { OpenDataFile(*engine_, path.toStdString(), reopen); });
+  if (quitting_) return;
+  if (QAction* close = Action("Close")) close->setEnabled(false);
+  UpdateActions();
+  RefreshImage();
 }
 
 void MainForm::ExitProgram(int code) {
   if (quitting_) return;
   quitting_ = true;
   exitCode_ = code;
-  QCoreApplication::exit(code);
+  if (waitLoop_) waitLoop_->quit();
+  if (exitHandler_) exitHandler_(code);
 }
+
+void MainForm::SaveLog() {
+  Guarded([&] {
+    std::string text = memo_->toPlainText().toStdString();
+    if (!text.empty()) text += "\n";
+    WriteFile("actions.log", text);
+  });
+}
+
+// --- ConsoleHost ---
 
 void MainForm::AppendLog(const std::string& line) {
   memo_->appendPlainText(QString::fromStdString(line));
   memo_->verticalScrollBar()->setValue(memo_->verticalScrollBar()->maximum());
 }
 
-void MainForm::Wait(Console&) {
+void MainForm::Wait(Console& console) {
   if (quitting_) throw ProgramExit{exitCode_};
+  RefreshImage();
+  UpdateActions();
+  if (QAction* close = Action("Close")) close->setEnabled(engine_->run.inFileRun);
+  edit_->setPlaceholderText(QString::fromStdString(console.pendingPrompt));
   QEventLoop loop;
+  QEventLoop* outer = waitLoop_;
   waitLoop_ = &loop;
-  loop.exec(QEventLoop::WaitForMoreEvents);
-  waitLoop_ = nullptr;
+  if (waitHook_) {
+    QTimer::singleShot(0, &loop, [this] {
+      if (waitHook_ && !quitting_) Guarded(waitHook_);
+      WakeIfAnswered();
+    });
+  }
+  // Blocks on the event queue until an answer or the end of the program
+  // quits the loop.
+  if (console.waitingForInput == 1) loop.exec();
+  waitLoop_ = outer;
+  edit_->setPlaceholderText(QString());
+  edit_->setStyleSheet(QString());
+  // Thrown only here, after the nested loop has returned, so that it never
+  // passes through a frame of Qt.
   if (quitting_) throw ProgramExit{exitCode_};
 }
 
@@ -137,22 +314,25 @@ void MainForm::FocusCommandField() {
   edit_->setStyleSheet("background: rgb(255, 255, 0);");
 }
 
-void MainForm::ClearCommandField() { edit_->clear(); }
+void MainForm::ClearCommandField() {
+  edit_->clear();
+  WakeIfAnswered();
+}
 
 void MainForm::SetCaption(const std::string& c) { setWindowTitle(QString::fromStdString(c)); }
 
-void MainForm::SetAppTitle(const std::string& t) {
-  QApplication::setApplicationDisplayName(QString::fromStdString(t));
-}
+void MainForm::SetAppTitle(const std::string& t) { setWindowIconText(QString::fromStdString(t)); }
 
 void MainForm::Beep() { QApplication::beep(); }
 
 void MainForm::MessageBox(const std::string& text) {
+  RefreshImage();
   QMessageBox::information(this, "TERIL", QString::fromStdString(text));
 }
 
 std::string MainForm::InputBox(const std::string& caption, const std::string& prompt,
                                const std::string& defaultText) {
+  RefreshImage();
   bool ok = false;
   QString v = QInputDialog::getText(this, QString::fromStdString(caption),
                                     QString::fromStdString(prompt), QLineEdit::Normal,
@@ -162,57 +342,67 @@ std::string MainForm::InputBox(const std::string& caption, const std::string& pr
 
 void MainForm::StdOut(const std::string& line) { std::cout << line << '\n' << std::flush; }
 
-bool MainForm::EditFields(const std::string&, const std::string& caption,
-                          std::vector<DialogField>& fields) {
-  for (auto& f : fields) {
-    bool ok = false;
-    QString v = QInputDialog::getText(this, QString::fromStdString(caption),
-                                      QString::fromStdString(f.label), QLineEdit::Normal,
-                                      QString::fromStdString(f.value), &ok);
-    if (!ok) return false;
-    f.value = v.toStdString();
+// --- the plot ---
+
+void MainForm::RefreshImage() {
+  const QSize area = image_->size();
+  const bool mapVisible = map_.visible();
+  if (canvas_.changes() == shownChanges_ && map_.changes() == shownMapChanges_ &&
+      area == shownSize_ && mapVisible == shownMapVisible_)
+    return;
+  shownChanges_ = canvas_.changes();
+  shownMapChanges_ = map_.changes();
+  shownSize_ = area;
+  shownMapVisible_ = mapVisible;
+  const QImage& img = canvas_.image();
+  // Proportional scaling: whole multiples with nearest neighbour keep the
+  // 8-pixel text sharp; a control smaller than the bitmap gets a smooth
+  // reduction.
+  double fit = std::min(double(area.width()) / img.width(), double(area.height()) / img.height());
+  if (fit <= 0) return;
+  scale_ = fit >= 1 ? std::floor(fit) : fit;
+  const QSize shown(qRound(img.width() * scale_), qRound(img.height() * scale_));
+  offset_ = QPoint((area.width() - shown.width()) / 2, (area.height() - shown.height()) / 2);
+  QPixmap pm(area);
+  pm.fill(Qt::white);
+  {
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, fit < 1);
+    p.drawImage(QRect(offset_, shown), img);
   }
-  return true;
-}
-
-QString QtFilter(const std::string& stored) {
-  QStringList parts = QString::fromStdString(stored).split('|');
-  QStringList out;
-  for (int i = 0; i + 1 < parts.size(); i += 2) {
-    QString masks = parts[i + 1];
-    masks.replace(';', ' ');
-    out << parts[i] + " (" + masks + ")";
+  image_->setPixmap(pm);
+  if (mapVisible) {
+    const QImage& m = map_.image();
+    QSize ms(qRound(m.width() * scale_), qRound(m.height() * scale_));
+    image1_->setPixmap(QPixmap::fromImage(
+        m.scaled(ms, Qt::KeepAspectRatio,
+                 fit < 1 ? Qt::SmoothTransformation : Qt::FastTransformation)));
+    const int left = kPlotWidth - 33 - kMapSize;  // flush with the right of the frame
+    image1_->setGeometry(QRect(offset_ + QPoint(qRound(left * scale_), qRound(map_.top() * scale_)),
+                               ms));
+    image1_->show();
+  } else {
+    image1_->hide();
   }
-  return out.join(";;");
 }
 
-std::optional<std::string> MainForm::OpenFile(const std::string& title,
-                                              const std::string& filter) {
-  QString p = QFileDialog::getOpenFileName(this, QString::fromStdString(title), QDir::currentPath(),
-                                           QtFilter(filter));
-  if (p.isEmpty()) return std::nullopt;
-  return p.toStdString();
+void MainForm::PlotMouseDown(QPoint pos) {
+  if (quitting_ || scale_ <= 0) return;
+  const int px = static_cast<int>(std::floor((pos.x() - offset_.x()) / scale_));
+  const int py = static_cast<int>(std::floor((pos.y() - offset_.y()) / scale_));
+  if (px < 0 || py < 0 || px >= canvas_.Width() || py >= canvas_.Height()) return;
+  Guarded([&] {
+    Console& c = engine_->console;
+    if (c.waitingForInput == 1 && c.inputMode == kModeKey)
+      PlotClick(*engine_, px, py);
+    else
+      c.LogLine("!!! IO is not waiting for input");
+  });
+  RefreshImage();
+  WakeIfAnswered();
 }
 
-std::optional<std::string> MainForm::SaveFile(const std::string& title, const std::string& filter,
-                                              const std::string& defaultExt) {
-  QFileDialog dialog(this, QString::fromStdString(title), QDir::currentPath(), QtFilter(filter));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  if (!defaultExt.empty()) dialog.setDefaultSuffix(QString::fromStdString(defaultExt).remove('.'));
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().first().toStdString();
-}
-
-bool MainForm::YesNo(const std::string& caption) {
-  return QMessageBox::question(this, QString::fromStdString(caption),
-                               QString::fromStdString(caption),
-                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-}
-
-bool MainForm::CheckList(const std::string&, const std::vector<std::string>&,
-                         std::vector<bool>&) {
-  return false;
-}
+// --- events ---
 
 void MainForm::closeEvent(QCloseEvent* e) {
   // Closing ends the program at once, without asking about unsaved data.
@@ -224,21 +414,67 @@ void MainForm::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
   if (startFileOpened_) return;
   startFileOpened_ = true;
+  // The file named on the command line is opened once, when the window
+  // first appears.
   if (!params_.empty()) {
     QString path = QString::fromStdString(params_[0]);
-    QTimer::singleShot(0, this, [this, path] { OpenPath(path, true); });
+    QTimer::singleShot(0, this, [this, path] { OpenPath(path); });
   }
 }
 
+void MainForm::resizeEvent(QResizeEvent* e) {
+  QMainWindow::resizeEvent(e);
+  RefreshImage();
+}
+
+bool MainForm::CharacterTyped(QKeyEvent* key) {
+  const QString text = key->text();
+  if (text.size() != 1 || !text[0].isPrint()) return false;
+  const char16_t u = text[0].unicode();
+  const char ch = u < 128 ? static_cast<char>(u) : ' ';
+  bool handled = false;
+  Guarded([&] { handled = engine_->console.CharacterMessage(ch); });
+  RefreshImage();
+  WakeIfAnswered();
+  return handled;
+}
+
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    QString text = key->text();
-    if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() < 127) {
-      bool handled = engine_->console.CharacterMessage(static_cast<char>(text[0].unicode()));
-      WakeIfAnswered();
-      if (handled) return true;
+  auto* w = qobject_cast<QWidget*>(watched);
+  // Dialogs keep their keys: the hook and the shortcut precedence belong
+  // to the main window only.
+  if (!w || w->window() != this || quitting_) return QMainWindow::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+      // The focused control (the command field above all) must not take a
+      // key that is one of the window's shortcuts: leave the override
+      // unaccepted so that the shortcut runs.
+      auto* key = static_cast<QKeyEvent*>(event);
+      QKeySequence seq(QKeyCombination(key->modifiers() & ~Qt::KeypadModifier,
+                                       static_cast<Qt::Key>(key->key())));
+      if (shortcuts_.contains(seq)) {
+        event->ignore();
+        return true;
+      }
+      break;
     }
+    case QEvent::KeyPress:
+      if (w == QApplication::focusWidget() && CharacterTyped(static_cast<QKeyEvent*>(event)))
+        return true;
+      break;
+    case QEvent::MouseButtonPress:
+      if (watched == image_ && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        PlotMouseDown(static_cast<QMouseEvent*>(event)->position().toPoint());
+        return true;
+      }
+      break;
+    case QEvent::MouseButtonRelease:
+      if (watched == memo_->viewport() &&
+          static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        edit_->setFocus();
+      break;
+    default:
+      break;
   }
   return QMainWindow::eventFilter(watched, event);
 }

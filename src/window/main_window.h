@@ -1,42 +1,77 @@
-// The main window: plot, log pane, command field, and the console host and
-// dialogs through which the engine talks to the user.
+// The main window: plot, log pane, command field, menus, tool bar and
+// shortcuts built from the registry of named commands, and the console host
+// and dialogs through which the engine talks to the user.
+//
+// The engine runs on this thread. A file run is started from an event
+// handler and returns only when it ends; while it waits for input, Wait runs
+// a nested QEventLoop, so menus, shortcuts, dialogs and repaints work inside
+// the wait.
 #pragma once
 
+#include <QHash>
+#include <QKeySequence>
 #include <QMainWindow>
-#include <QPointer>
+#include <QSet>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "console/console_host.h"
 #include "console/dialogs.h"
+#include "window/qt_canvas.h"
 
+class QAction;
 class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QTimer;
 
 namespace teril {
 
 class Engine;
+struct NamedCommand;
 
 class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   Q_OBJECT
 
  public:
+  // Width and height of the plot bitmap.
+  static constexpr int kPlotWidth = 673;
+  static constexpr int kPlotHeight = 373;
+  static constexpr int kMapSize = 209;
+
   explicit MainForm(std::vector<std::string> params, QWidget* parent = nullptr);
   ~MainForm() override;
 
   Engine& engine() { return *engine_; }
   QPlainTextEdit* Memo1() const { return memo_; }
   QLineEdit* Edit1() const { return edit_; }
+  QLabel* image() const { return image_; }
+  QLabel* Image1() const { return image1_; }
+  QtCanvas& plotCanvas() { return canvas_; }
+  // The action of a registry entry, by its name ("Open", "Sort1").
+  QAction* Action(const QString& name) const { return actions_.value(name, nullptr); }
 
-  // Opens a data file and runs the file run on it (returns when it ends).
-  void OpenPath(const QString& path, bool changeFolder);
-  // True while a file run is in progress.
-  bool InFileRun() const { return inRun_; }
-  // Ends the program: unwinds a running wait and quits the application.
+  // Opens a data file and runs file runs until none is pending (returns
+  // when the last one ends). `reopen`: keep the folder, inverse x off.
+  void OpenPath(const QString& path, bool reopen = false);
+  // Runs a registry command as its menu item does; nothing escapes.
+  void RunCommand(const NamedCommand& command);
+  // Ends the program: every running wait unwinds and the application
+  // leaves its event loop with `code`.
   void ExitProgram(int code);
+  bool Quitting() const { return quitting_; }
+
+  // Called inside every wait, once the wait's event loop runs (tests and
+  // the screenshot option drive the window with it).
+  void SetWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
+  // Replaces QCoreApplication::exit as the last step of ExitProgram.
+  void SetExitHandler(std::function<void(int)> h) { exitHandler_ = std::move(h); }
+
+  // Shows the plot bitmap (and the residual map) scaled to the control.
+  void RefreshImage();
 
   // --- ConsoleHost ---
   void AppendLog(const std::string& line) override;
@@ -51,7 +86,7 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
                        const std::string& defaultText) override;
   void StdOut(const std::string& line) override;
 
-  // --- Dialogs ---
+  // --- Dialogs (window_dialogs.cpp) ---
   bool EditFields(const std::string& name, const std::string& caption,
                   std::vector<DialogField>& fields) override;
   std::optional<std::string> OpenFile(const std::string& title,
@@ -66,29 +101,51 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   void closeEvent(QCloseEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
 
  private:
   void BuildLayout();
+  void BuildActions();
   void CommandEntered();
+  void SaveLog();
+  void PlotMouseDown(QPoint pos);
+  bool CharacterTyped(QKeyEvent* key);
   // Quits the running wait when its answer has arrived.
   void WakeIfAnswered();
-  // Runs a handler that may call into the engine; no exception escapes.
-  template <typename F>
-  void Guarded(F&& f);
+  // Check marks and enabled states from the engine.
+  void UpdateActions();
+  // Runs f; ProgramExit ends the program, any other failure is shown.
+  void Guarded(const std::function<void()>& f);
 
   std::unique_ptr<Engine> engine_;
   std::vector<std::string> params_;
+  QtCanvas canvas_{kPlotWidth, kPlotHeight};
+  QtCanvas map_{kMapSize, kMapSize};
   QLabel* image_ = nullptr;
+  QLabel* image1_ = nullptr;
   QPlainTextEdit* memo_ = nullptr;
   QLineEdit* edit_ = nullptr;
+  QTimer* repaintTimer_ = nullptr;
+  QHash<QString, QAction*> actions_;
+  QSet<QKeySequence> shortcuts_;  // every registered shortcut, once
   QEventLoop* waitLoop_ = nullptr;
-  bool inRun_ = false;
+  std::function<void()> waitHook_;
+  std::function<void(int)> exitHandler_;
   bool quitting_ = false;
   int exitCode_ = 0;
   bool startFileOpened_ = false;
+  // What the image control shows: drawing count, size, and the mapping.
+  unsigned long long shownChanges_ = ~0ull, shownMapChanges_ = ~0ull;
+  QSize shownSize_;
+  bool shownMapVisible_ = false;
+  double scale_ = 1;
+  QPoint offset_;
 };
 
 // Qt's filter syntax for a stored filter "desc|mask|desc|mask".
 QString QtFilter(const std::string& stored);
+
+// The full title of the main window.
+QString ProgramTitle();
 
 }  // namespace teril
