@@ -123,8 +123,8 @@ void ChangeNNH(Engine& e) {
 
 std::vector<NamedCommand> BuildRegistry() {
   std::vector<NamedCommand> list;
-  auto add = [&list](const char* name, const char* menu, const char* caption,
-                     const char* shortcut, Handler h) -> NamedCommand& {
+  auto add = [&list](const char* name, const char* menu, const char* caption, const char* shortcut,
+                     Handler h) -> NamedCommand& {
     NamedCommand c;
     c.name = name;
     c.menu = menu;
@@ -136,13 +136,20 @@ std::vector<NamedCommand> BuildRegistry() {
   };
 
   // File
-  add("Open", "File", "Open", "Ctrl+O", [](Engine& e) { OpenCommand(e, false); }).action = true;
-  add("ReOpen", "File", "Re-open", "Shift+R", [](Engine& e) { OpenCommand(e, true); }).action =
-      true;
+  {
+    auto& c = add("Open", "File", "Open", "Ctrl+O", [](Engine& e) { OpenCommand(e, false); });
+    c.action = true;
+    c.itemName = "Open1";
+  }
+  {
+    auto& c = add("ReOpen", "File", "Re-open", "Shift+R", [](Engine& e) { OpenCommand(e, true); });
+    c.action = true;
+    c.itemName = "Reopen1";
+  }
   add("Close", "File", "Close", "", Send("~G")).action = true;
   auto& numofcl = add("Numofcl", "File", "Number of column x", "", WhenWaiting([](Engine& e) {
-                        std::string a = e.host.InputBox(
-                            "Column x", "Columnx", Str(static_cast<long long>(e.run.columnX)));
+                        std::string a = e.host.InputBox("Column x", "Columnx",
+                                                        Str(static_cast<long long>(e.run.columnX)));
                         if (auto v = IntegerAnswer(a, -1000, 1000)) e.run.columnX = *v;
                         e.console.InjectKey("C");
                       }));
@@ -152,7 +159,8 @@ std::vector<NamedCommand> BuildRegistry() {
         std::string a = e.host.InputBox("Column s", "Column s", "0");
         if (auto v = IntegerAnswer(a, 0, 1000)) e.run.columnS = *v;
         e.console.InjectKey("K");
-      })).visible = false;
+      }))
+      .visible = false;
   add("Swaptx1", "File", "Swap t<->x", "", ToggleAndSend("Swaptx1", "\t")).checkable = true;
   {
     auto& c = add("Swapxs1", "File", "Swap x<->s", "", WhenWaiting([](Engine& e) {
@@ -163,13 +171,21 @@ std::vector<NamedCommand> BuildRegistry() {
     c.checkable = true;
     c.visible = false;
   }
-  add("Save", "File", "Save", "F2", Send("~2")).action = true;
-  add("SaveAs", "File", "Save as...", "F3", WhenWaiting([](Engine& e) {
-        auto chosen = e.dialogs.SaveFile(kSaveAsTitle, kSaveAsFilter, ".dat");
-        if (!chosen) return;
-        e.run.outputFile = *chosen;
-        e.console.InjectKey("~2");
-      })).action = true;
+  {
+    auto& c = add("Save", "File", "Save", "F2", Send("~2"));
+    c.action = true;
+    c.itemName = "Save1";
+  }
+  {
+    auto& c = add("SaveAs", "File", "Save as...", "F3", WhenWaiting([](Engine& e) {
+                    auto chosen = e.dialogs.SaveFile(kSaveAsTitle, kSaveAsFilter, ".dat");
+                    if (!chosen) return;
+                    e.run.outputFile = *chosen;
+                    e.console.InjectKey("~2");
+                  }));
+    c.action = true;
+    c.itemName = "Saveas1";
+  }
   {
     auto& c = add("SaveVis", "File", "Save Image", "Shift+F2", SaveImage);
     c.action = true;
@@ -206,11 +222,11 @@ std::vector<NamedCommand> BuildRegistry() {
         SortByTime(e);
         e.checks["Sort1"] = true;
         e.console.InjectKey("#");
-      })).checkable = true;
+      }))
+      .checkable = true;
   add("Average1", "Edit", "Average for same times", "",
       WhenWaiting([](Engine& e) { AverageSameTimes(e); }));
-  add("DeleteCurrentAuthor1", "Edit", "Delete Current Author", "Ctrl+D",
-      WhenWaiting([](Engine& e) {
+  add("DeleteCurrentAuthor1", "Edit", "Delete Current Author", "Ctrl+D", WhenWaiting([](Engine& e) {
         DeleteObserverPoints(e);
         e.console.InjectKey("#");
       }));
@@ -218,12 +234,36 @@ std::vector<NamedCommand> BuildRegistry() {
   // Navigate
   add("Home1", "Navigate", "First at screen", "Home", Send("~H"));
   add("End1", "Navigate", "Last at screen", "End", Send("~E"));
-  add("Next", "Navigate", "Next", "Right", Send("3")).action = true;
-  add("Prev", "Navigate", "Prev", "Left", Send("1")).action = true;
-  add("ScrollLeft", "Navigate", "ScrollLeft", "Ctrl+Left", Send("~6")).action = true;
-  add("ScrollRight", "Navigate", "ScrollRight", "Ctrl+Right", Send("~9")).action = true;
-  add("Top", "Navigate", "Top", "Up", WhenWaiting(TopClick)).action = true;
-  add("Bottom", "Navigate", "Bottom", "Down", WhenWaiting(BottomClick)).action = true;
+  {
+    auto& c = add("Next", "Navigate", "Next", "Right", Send("3"));
+    c.action = true;
+    c.itemName = "Next1";
+  }
+  {
+    auto& c = add("Prev", "Navigate", "Prev", "Left", Send("1"));
+    c.action = true;
+    c.itemName = "Prev1";
+  }
+  {
+    auto& c = add("ScrollLeft", "Navigate", "ScrollLeft", "Ctrl+Left", Send("~6"));
+    c.action = true;
+    c.itemName = "ScrollLeft1";
+  }
+  {
+    auto& c = add("ScrollRight", "Navigate", "ScrollRight", "Ctrl+Right", Send("~9"));
+    c.action = true;
+    c.itemName = "ScrollRight1";
+  }
+  {
+    auto& c = add("Top", "Navigate", "Top", "Up", WhenWaiting(TopClick));
+    c.action = true;
+    c.itemName = "op1";
+  }
+  {
+    auto& c = add("Bottom", "Navigate", "Bottom", "Down", WhenWaiting(BottomClick));
+    c.action = true;
+    c.itemName = "Bottom1";
+  }
   {
     auto& c = add("N2D", "Navigate", "2D search", "Ctrl+A",
                   [](Engine& e) { e.checks["N2D"] = !e.Checked("N2D"); });
@@ -234,10 +274,26 @@ std::vector<NamedCommand> BuildRegistry() {
   add("MarkRight2", "Navigate", "Mark Right", "F8", WhenWaiting(MarkRight));
 
   // View
-  add("ZoomIn", "View", "ZoomIn      +", "", Send("+")).action = true;
-  add("ZoomOut", "View", "ZoomOut    -", "", Send("-")).action = true;
-  add("CenterDataPoint", "View", "Center    ", "Ctrl+E", Send("E")).action = true;
-  add("Refresh", "View", "Refresh", "", Send("#")).action = true;
+  {
+    auto& c = add("ZoomIn", "View", "ZoomIn      +", "", Send("+"));
+    c.action = true;
+    c.itemName = "ZoomIn2";
+  }
+  {
+    auto& c = add("ZoomOut", "View", "ZoomOut    -", "", Send("-"));
+    c.action = true;
+    c.itemName = "ZoomOut2";
+  }
+  {
+    auto& c = add("CenterDataPoint", "View", "Center    ", "Ctrl+E", Send("E"));
+    c.action = true;
+    c.itemName = "Center1";
+  }
+  {
+    auto& c = add("Refresh", "View", "Refresh", "", Send("#"));
+    c.action = true;
+    c.itemName = "Refresh1";
+  }
   {
     auto& c = add("Phase", "View", "Phase", "F", WhenWaiting([](Engine& e) {
                     e.checks["Phase"] = !e.data.phased;
@@ -246,32 +302,31 @@ std::vector<NamedCommand> BuildRegistry() {
     c.checkable = true;
     c.visible = false;
     c.action = true;
+    c.itemName = "Phase1";
   }
   {
     auto& c = add("HintPos", "View", "Hint", "", HintClick);
     c.checkable = true;
     c.action = true;
+    c.itemName = "Hint1";
   }
   add("Inversex1", "View", "Inverse x", "Ctrl+U", InverseXClick).checkable = true;
   add("LeftEdge", "View", "Left Edge", "Ctrl+F7", Send("~&"));
   add("RightEdge1", "View", "Right Edge", "Ctrl+F8", Send("~*"));
   add("RestoreInterval1", "View", "Restore Interval ", "Ctrl+R", Send("R"));
   add("F2PrPr1", "View", "Print Precision", "", PrintPrecision);
-  add("HighLightAuthor1", "View", "High Light Author", "", HighLightAuthorClick).checkable =
-      true;
+  add("HighLightAuthor1", "View", "High Light Author", "", HighLightAuthorClick).checkable = true;
 
   // Transform
   const char* hint = "Please Uncheck before making a new transformation";
   struct Transform {
     const char *name, *caption, *shortcut, *key;
   };
-  for (const Transform& t : {Transform{"lgt1", "lg t", "Ctrl+T", "T"},
-                             Transform{"lgx1", "lg x", "Ctrl+X", "Y"},
-                             Transform{"N10t", "10^t", "Ctrl+G", "G"},
-                             Transform{"N10x", "10^x", "Ctrl+H", "H"},
-                             Transform{"mi1", "m->i", "Ctrl+I", "I"},
-                             Transform{"im1", "i->m", "Ctrl+M", "M"},
-                             Transform{"ReciAxis1", "t=1/t", "Ctrl+K", "\\"}}) {
+  for (const Transform& t :
+       {Transform{"lgt1", "lg t", "Ctrl+T", "T"}, Transform{"lgx1", "lg x", "Ctrl+X", "Y"},
+        Transform{"N10t", "10^t", "Ctrl+G", "G"}, Transform{"N10x", "10^x", "Ctrl+H", "H"},
+        Transform{"mi1", "m->i", "Ctrl+I", "I"}, Transform{"im1", "i->m", "Ctrl+M", "M"},
+        Transform{"ReciAxis1", "t=1/t", "Ctrl+K", "\\"}}) {
     auto& c = add(t.name, "Transform", t.caption, t.shortcut, ToggleAndSend(t.name, t.key));
     c.checkable = true;
     c.toolTip = hint;
@@ -299,8 +354,7 @@ std::vector<NamedCommand> BuildRegistry() {
 
   // Help
   {
-    auto& c = add("about", "Help", "About", "",
-                  [](Engine& e) { e.host.MessageBox(AboutText()); });
+    auto& c = add("about", "Help", "About", "", [](Engine& e) { e.host.MessageBox(AboutText()); });
     c.action = true;
     c.itemName = "About1";
   }
@@ -310,8 +364,7 @@ std::vector<NamedCommand> BuildRegistry() {
 }
 
 bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) ==
                   std::tolower(static_cast<unsigned char>(y));
          });
@@ -320,10 +373,10 @@ bool SameName(const std::string& a, const std::string& b) {
 }  // namespace
 
 const std::vector<std::string>& MenuOrder() {
-  static const std::vector<std::string> order{"File", "Edit", "Navigate", "View", "Transform",
-                                              "Mean", "RuPar", "Extrema", "Periodogram",
-                                              "Analysis", "Approximation", "Square",
-                                              "Blazhko effect", "Help", "Exit"};
+  static const std::vector<std::string> order{
+      "File",          "Edit",   "Navigate",       "View",        "Transform",
+      "Mean",          "RuPar",  "Extrema",        "Periodogram", "Analysis",
+      "Approximation", "Square", "Blazhko effect", "Help",        "Exit"};
   return order;
 }
 

@@ -37,7 +37,8 @@ int RunWindowMode(int argc, char** argv, const std::vector<std::string>& params)
     window.SetWaitHook([&window, shot] {
       if (window.engine().console.inputMode != kModeKey) return;
       window.RefreshImage();
-      if (!window.grab().save(shot)) std::cerr << "teril: cannot write " << shot.toStdString() << "\n";
+      if (!window.grab().save(shot))
+        std::cerr << "teril: cannot write " << shot.toStdString() << "\n";
       window.Action("ExitAct")->trigger();
     });
   }

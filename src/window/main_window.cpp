@@ -182,13 +182,20 @@ void MainForm::BuildActions() {
     const char* name;
     const char* text;
   };
-  const Button buttons[] = {{"Open", "Open"},         {"ZoomIn", "ZoomIn"},
-                            {"ZoomOut", "ZoomOut"},   {nullptr, nullptr},
-                            {"ScrollLeft", "ScrollLeft"}, {"CenterDataPoint", "Center"},
-                            {"Next", "Next"},         {nullptr, nullptr},
-                            {"ScrollRight", "ScrollRight"}, {nullptr, nullptr},
-                            {"Top", "Up"},            {"Bottom", "Down"},
-                            {nullptr, nullptr},       {"Delete", "Delete"}};
+  const Button buttons[] = {{"Open", "Open"},
+                            {"ZoomIn", "ZoomIn"},
+                            {"ZoomOut", "ZoomOut"},
+                            {nullptr, nullptr},
+                            {"ScrollLeft", "ScrollLeft"},
+                            {"CenterDataPoint", "Center"},
+                            {"Next", "Next"},
+                            {nullptr, nullptr},
+                            {"ScrollRight", "ScrollRight"},
+                            {nullptr, nullptr},
+                            {"Top", "Up"},
+                            {"Bottom", "Down"},
+                            {nullptr, nullptr},
+                            {"Delete", "Delete"}};
   for (const Button& b : buttons) {
     if (!b.name) {
       bar->addSeparator();
@@ -235,7 +242,8 @@ void MainForm::RunCommand(const NamedCommand& command) {
 void MainForm::UpdateActions() {
   for (const NamedCommand& c : Commands()) {
     if (!c.checkable) continue;
-    if (QAction* a = Action(QString::fromStdString(c.name))) a->setChecked(engine_->Checked(c.name));
+    if (QAction* a = Action(QString::fromStdString(c.name)))
+      a->setChecked(engine_->Checked(c.name));
   }
 }
 
@@ -334,9 +342,9 @@ std::string MainForm::InputBox(const std::string& caption, const std::string& pr
                                const std::string& defaultText) {
   RefreshImage();
   bool ok = false;
-  QString v = QInputDialog::getText(this, QString::fromStdString(caption),
-                                    QString::fromStdString(prompt), QLineEdit::Normal,
-                                    QString::fromStdString(defaultText), &ok);
+  QString v =
+      QInputDialog::getText(this, QString::fromStdString(caption), QString::fromStdString(prompt),
+                            QLineEdit::Normal, QString::fromStdString(defaultText), &ok);
   return ok ? v.toStdString() : defaultText;
 }
 
@@ -374,12 +382,11 @@ void MainForm::RefreshImage() {
   if (mapVisible) {
     const QImage& m = map_.image();
     QSize ms(qRound(m.width() * scale_), qRound(m.height() * scale_));
-    image1_->setPixmap(QPixmap::fromImage(
-        m.scaled(ms, Qt::KeepAspectRatio,
-                 fit < 1 ? Qt::SmoothTransformation : Qt::FastTransformation)));
+    image1_->setPixmap(QPixmap::fromImage(m.scaled(
+        ms, Qt::KeepAspectRatio, fit < 1 ? Qt::SmoothTransformation : Qt::FastTransformation)));
     const int left = kPlotWidth - 33 - kMapSize;  // flush with the right of the frame
-    image1_->setGeometry(QRect(offset_ + QPoint(qRound(left * scale_), qRound(map_.top() * scale_)),
-                               ms));
+    image1_->setGeometry(
+        QRect(offset_ + QPoint(qRound(left * scale_), qRound(map_.top() * scale_)), ms));
     image1_->show();
   } else {
     image1_->hide();

@@ -89,8 +89,7 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   // --- Dialogs (window_dialogs.cpp) ---
   bool EditFields(const std::string& name, const std::string& caption,
                   std::vector<DialogField>& fields) override;
-  std::optional<std::string> OpenFile(const std::string& title,
-                                      const std::string& filter) override;
+  std::optional<std::string> OpenFile(const std::string& title, const std::string& filter) override;
   std::optional<std::string> SaveFile(const std::string& title, const std::string& filter,
                                       const std::string& defaultExt) override;
   bool YesNo(const std::string& caption) override;

@@ -10,8 +10,7 @@
 
 namespace teril {
 
-std::string PrecisionSample(double value, const std::string& width,
-                            const std::string& decimals) {
+std::string PrecisionSample(double value, const std::string& width, const std::string& decimals) {
   auto w = ParseInteger(width);
   auto d = ParseInteger(decimals);
   // The same limits as the command applies to the values it takes.
@@ -65,9 +64,9 @@ void PrintPrecisionDialog::UpdateSamples() {
   auto v = Values();
   // Blanks show the field's width, so the sample is shown between bars.
   auto show = [&](QLabel* l, double value, int i) {
-    l->setText(hasPoint_ ? "|" + QString::fromStdString(PrecisionSample(value, v[i], v[i + 1])) +
-                               "|"
-                         : QString());
+    l->setText(hasPoint_
+                   ? "|" + QString::fromStdString(PrecisionSample(value, v[i], v[i + 1])) + "|"
+                   : QString());
   };
   show(timeSample_, t1_, 0);
   show(signalSample_, x1_, 2);

@@ -17,8 +17,8 @@ class PrintPrecisionDialog : public QDialog {
  public:
   // `values`: time width, time decimals, signal width, signal decimals as
   // texts; `t1`, `x1`: the first point (no sample when `hasPoint` is false).
-  PrintPrecisionDialog(const std::vector<std::string>& values, double t1, double x1,
-                       bool hasPoint, QWidget* parent = nullptr);
+  PrintPrecisionDialog(const std::vector<std::string>& values, double t1, double x1, bool hasPoint,
+                       QWidget* parent = nullptr);
 
   // The four field texts in the order of the constructor.
   std::vector<std::string> Values() const;
@@ -39,7 +39,6 @@ class PrintPrecisionDialog : public QDialog {
 // The sample text of a value for a width and decimals typed in the dialog:
 // the value in that format, or "?" when either field is not a usable
 // integer.
-std::string PrecisionSample(double value, const std::string& width,
-                            const std::string& decimals);
+std::string PrecisionSample(double value, const std::string& width, const std::string& decimals);
 
 }  // namespace teril

@@ -41,8 +41,7 @@ bool MainForm::EditFields(const std::string& name, const std::string& caption,
     const DataSet& d = engine().data;
     std::vector<std::string> values;
     for (auto& f : fields) values.push_back(f.value);
-    PrintPrecisionDialog dialog(values, d.n > 0 ? d.t[1] : 0, d.n > 0 ? d.x[1] : 0, d.n > 0,
-                                this);
+    PrintPrecisionDialog dialog(values, d.n > 0 ? d.t[1] : 0, d.n > 0 ? d.x[1] : 0, d.n > 0, this);
     if (dialog.exec() != QDialog::Accepted) return false;
     auto v = dialog.Values();
     for (std::size_t i = 0; i < fields.size(); ++i) fields[i].value = v[i];
@@ -67,8 +66,7 @@ bool MainForm::EditFields(const std::string& name, const std::string& caption,
   return true;
 }
 
-std::optional<std::string> MainForm::OpenFile(const std::string& title,
-                                              const std::string& filter) {
+std::optional<std::string> MainForm::OpenFile(const std::string& title, const std::string& filter) {
   QString p = QFileDialog::getOpenFileName(this, QString::fromStdString(title), QDir::currentPath(),
                                            QtFilter(filter));
   if (p.isEmpty()) return std::nullopt;
