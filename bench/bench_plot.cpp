@@ -41,8 +41,7 @@ class NoDialogs : public Dialogs {
     return std::nullopt;
   }
   bool YesNo(const std::string&) override { return false; }
-  bool CheckList(const std::string&, const std::vector<std::string>&,
-                 std::vector<bool>&) override {
+  bool CheckList(const std::string&, const std::vector<std::string>&, std::vector<bool>&) override {
     return false;
   }
 };

@@ -42,25 +42,25 @@ int TopOrBottomPoint(const Engine& e, bool up);
 
 // --- commands (key in brackets); each returns Continuation::Wrap ---
 
-Continuation NextPoint(Engine& e);          // "3", "~>"
-Continuation PrevPoint(Engine& e);          // "1", "~<"
-Continuation Forward10(Engine& e);          // "."
-Continuation Back10(Engine& e);             // "0"
-Continuation Forward100(Engine& e);         // "6"
-Continuation Back100(Engine& e);            // "4"
-Continuation Forward1000(Engine& e);        // "X"
-Continuation Back1000(Engine& e);           // "Z"
+Continuation NextPoint(Engine& e);    // "3", "~>"
+Continuation PrevPoint(Engine& e);    // "1", "~<"
+Continuation Forward10(Engine& e);    // "."
+Continuation Back10(Engine& e);       // "0"
+Continuation Forward100(Engine& e);   // "6"
+Continuation Back100(Engine& e);      // "4"
+Continuation Forward1000(Engine& e);  // "X"
+Continuation Back1000(Engine& e);     // "Z"
 // ("7") One point back, then on while the point lies strictly between its
 // neighbours in x; stops at a local extremum, a flat step or point 1.
 Continuation PrevTurningPoint(Engine& e);
 // ("9") The same forwards; stops at point n.
 Continuation NextTurningPoint(Engine& e);
-Continuation FirstAtScreen(Engine& e);      // "~H": j := firstVisible
-Continuation LastAtScreen(Engine& e);       // "~E": j := lastVisible
-Continuation FirstPoint(Engine& e);         // "~x": j := 1
-Continuation LastPoint(Engine& e);          // "~d": j := n
-Continuation MinLimitPoint(Engine& e);      // "~I": j := xMinIdx
-Continuation MaxLimitPoint(Engine& e);      // "~Q": j := xMaxIdx
+Continuation FirstAtScreen(Engine& e);  // "~H": j := firstVisible
+Continuation LastAtScreen(Engine& e);   // "~E": j := lastVisible
+Continuation FirstPoint(Engine& e);     // "~x": j := 1
+Continuation LastPoint(Engine& e);      // "~d": j := n
+Continuation MinLimitPoint(Engine& e);  // "~I": j := xMinIdx
+Continuation MaxLimitPoint(Engine& e);  // "~Q": j := xMaxIdx
 
 // --- menu actions that run inside a key wait ---
 

@@ -21,9 +21,7 @@ int RoundPixel(double v) {
 
 }  // namespace
 
-int ToPixelX(const ViewState& v, double t) {
-  return RoundPixel((t - v.tOrigin) * v.tScale + 130);
-}
+int ToPixelX(const ViewState& v, double t) { return RoundPixel((t - v.tOrigin) * v.tScale + 130); }
 int ToPixelX(const Engine& e, double t) { return ToPixelX(e.view, t); }
 
 int ToPixelY(const ViewState& v, double x) { return RoundPixel((x - v.xMid) * v.xScale + 150); }
@@ -134,10 +132,14 @@ void DrawFrame(Engine& e) {
   SetPenColor(e, v.mainColor);
 
   const TransformFlags& f = e.run.flags;
-  const std::pair<bool, const char*> letters[] = {
-      {f.lgT, "t"}, {f.powT, "g"}, {f.lgX, "y"}, {f.powX, "h"},
-      {f.intensityToMagnitude, "m"}, {f.magnitudeToIntensity, "i"}};
-  for (int k = 0; k < 6; ++k) DrawText(e, 56 + 8 * k, 300, letters[k].first ? letters[k].second : " ");
+  const std::pair<bool, const char*> letters[] = {{f.lgT, "t"},
+                                                  {f.powT, "g"},
+                                                  {f.lgX, "y"},
+                                                  {f.powX, "h"},
+                                                  {f.intensityToMagnitude, "m"},
+                                                  {f.magnitudeToIntensity, "i"}};
+  for (int k = 0; k < 6; ++k)
+    DrawText(e, 56 + 8 * k, 300, letters[k].first ? letters[k].second : " ");
 
   if (d.phased) {
     const Ephemeris& eph = e.eph;
@@ -148,8 +150,7 @@ void DrawFrame(Engine& e) {
     if (eph.Q != 0) DrawText(e, 540, 312, "Q=" + Str(eph.Q, 8, 5));
     if (!e.run.frequencyList.empty()) {
       DrawText(e, 560, 312, "n[f]=" + Str(static_cast<long long>(e.run.frequencyIndex), 2));
-      DrawText(e, 616, 312,
-               "/" + Str(static_cast<long long>(e.run.frequencyList.size()), 2));
+      DrawText(e, 616, 312, "/" + Str(static_cast<long long>(e.run.frequencyList.size()), 2));
     }
     SetPenColor(e, v.mainColor);
   }

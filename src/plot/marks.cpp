@@ -135,8 +135,8 @@ Continuation NextMarkedInterval(Engine& e) {
   // Line numbers must be whole and positive: a record that is not becomes
   // the end of the list rather than a reload from a nonsense line.
   if (good) {
-    good = field[0] == std::trunc(field[0]) && field[2] == std::trunc(field[2]) &&
-           field[0] >= 1 && field[2] >= 1 && field[0] < 2e9 && field[2] < 2e9;
+    good = field[0] == std::trunc(field[0]) && field[2] == std::trunc(field[2]) && field[0] >= 1 &&
+           field[2] >= 1 && field[0] < 2e9 && field[2] < 2e9;
   }
   if (!good) {
     if (!atEnd) e.LogLine("Bad interval in " + e.run.marksFile);

@@ -10,33 +10,33 @@
 namespace teril {
 
 struct ViewState {
-  double tMin = 0, tMax = 0;        // visible argument window, both ends included
-  double halfWidth = 1;             // half the window width
+  double tMin = 0, tMax = 0;  // visible argument window, both ends included
+  double halfWidth = 1;       // half the window width
   double tCentre = 0;
   double tMinAll = 0, tMaxAll = 0;  // argument range of the whole set
   int firstVisible = 1, lastVisible = 0;
-  double xMin = 0, xMax = 0;        // xMin drawn at row 10, xMax at row 290
+  double xMin = 0, xMax = 0;  // xMin drawn at row 10, xMax at row 290
   int xMinIdx = 1, xMaxIdx = 1;
   double xMinAll = 0, xMaxAll = 0;
-  double scrollShift = 0;           // half-widths by which MoveWindow shifts
-  double tOrigin = 0;               // argument at column 130
-  double tScale = 1;                // pixels per argument unit
-  double xMid = 0;                  // signal at row 150
-  double xScale = 1;                // pixels per signal unit
-  bool invertX = false;             // smaller signal at the top
+  double scrollShift = 0;  // half-widths by which MoveWindow shifts
+  double tOrigin = 0;      // argument at column 130
+  double tScale = 1;       // pixels per argument unit
+  double xMid = 0;         // signal at row 150
+  double xScale = 1;       // pixels per signal unit
+  bool invertX = false;    // smaller signal at the top
   bool showInterpolation = false;
   bool showFitMarks = false;
   double savedTMin = 1e32;
   int mapShift = 0;
   double levelYc = 0;
-  int j = 1;                        // current point
+  int j = 1;  // current point
   int cursorPoint = 1;
   ObserverCode selectedObserver{"   "};
-  double x0Ref = 1.0;               // intensity reference (magnitude -> intensity)
-  double m0Ref = 0.0;               // magnitude reference (intensity -> magnitude)
+  double x0Ref = 1.0;  // intensity reference (magnitude -> intensity)
+  double m0Ref = 0.0;  // magnitude reference (intensity -> magnitude)
   // Palette indices of the plot: main, cursor and two more roles.
   int mainColor = 14, cursorColor = 13, colorIndex3 = 12, colorIndex4 = 11;
-  int penIndex = 14;                // palette index of the current pen
+  int penIndex = 14;  // palette index of the current pen
   // Interval marks.
   int leftMark = 0;
   bool shortMarks = true;

@@ -75,7 +75,8 @@ constexpr unsigned char kGlyphs[95][QtCanvas::kCharHeight] = {
     {0x00, 0x00, 0x82, 0x44, 0x28, 0x28, 0x10, 0x10, 0x10, 0x10, 0x10, 0x00, 0x00, 0x00},  // Y
     {0x00, 0x00, 0x7F, 0x03, 0x06, 0x04, 0x08, 0x10, 0x30, 0x60, 0x7F, 0x00, 0x00, 0x00},  // Z
     {0x1C, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x10, 0x1C, 0x00, 0x00},  // [
-    {0x00, 0x00, 0x40, 0x20, 0x20, 0x10, 0x10, 0x18, 0x08, 0x08, 0x04, 0x04, 0x02, 0x00},  // backslash
+    {0x00, 0x00, 0x40, 0x20, 0x20, 0x10, 0x10, 0x18, 0x08, 0x08, 0x04, 0x04, 0x02,
+     0x00},  // backslash
     {0x38, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x38, 0x00, 0x00},  // ]
     {0x00, 0x00, 0x10, 0x28, 0x44, 0xC6, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},  // ^
     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF},  // _
@@ -119,8 +120,8 @@ quint32 ToPixel(Rgb c) { return qRgb(c.r, c.g, c.b); }
 
 // Clips the segment to the box lo..hi (both axes) with Liang-Barsky; false
 // when nothing of it lies inside.
-bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double xlo, double ylo,
-                 double xhi, double yhi) {
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double xlo, double ylo, double xhi,
+                 double yhi) {
   double u0 = 0, u1 = 1;
   const double dx = x1 - x0, dy = y1 - y0;
   const double p[4] = {-dx, dx, -dy, dy};
@@ -185,13 +186,17 @@ void QtCanvas::VerticalRun(int x, int ya, int yb, quint32 c) {
 void QtCanvas::Line(int x0, int y0, int x1, int y1, quint32 c) {
   // Axis-parallel lines (the crosses of the plot, frames, ticks) are runs.
   if (y0 == y1) {
-    if (x1 > x0) HorizontalRun(y0, x0, x1 - 1, c);
-    else if (x1 < x0) HorizontalRun(y0, x1 + 1, x0, c);
+    if (x1 > x0)
+      HorizontalRun(y0, x0, x1 - 1, c);
+    else if (x1 < x0)
+      HorizontalRun(y0, x1 + 1, x0, c);
     return;
   }
   if (x0 == x1) {
-    if (y1 > y0) VerticalRun(x0, y0, y1 - 1, c);
-    else VerticalRun(x0, y1 + 1, y0, c);
+    if (y1 > y0)
+      VerticalRun(x0, y0, y1 - 1, c);
+    else
+      VerticalRun(x0, y1 + 1, y0, c);
     return;
   }
   constexpr int kFar = 16384;
@@ -247,8 +252,10 @@ void QtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
   if (y1 > y2) std::swap(y1, y2);
   ++changes_;
   if (x1 == x2 || y1 == y2) {
-    if (y1 == y2) HorizontalRun(y1, x1, x2, pen_);
-    else VerticalRun(x1, y1, y2, pen_);
+    if (y1 == y2)
+      HorizontalRun(y1, x1, x2, pen_);
+    else
+      VerticalRun(x1, y1, y2, pen_);
     return;
   }
   const double cx = (x1 + x2) / 2.0, cy = (y1 + y2) / 2.0;
@@ -299,8 +306,7 @@ void QtCanvas::Clear() {
   ++changes_;
 }
 
-bool QtCanvas::SaveRect(int x, int y, int w, int h, int outW, int outH,
-                        const std::string& path) {
+bool QtCanvas::SaveRect(int x, int y, int w, int h, int outW, int outH, const std::string& path) {
   if (w <= 0 || h <= 0 || outW <= 0 || outH <= 0) return false;
   QImage picture = image_.copy(x, y, w, h);
   if (outW != w || outH != h)

@@ -36,8 +36,7 @@ class QtCanvas : public Canvas {
   void SetPixel(int x, int y, Rgb colour) override;
   void FillRect(int x1, int y1, int x2, int y2, Rgb colour) override;
   void Clear() override;
-  bool SaveRect(int x, int y, int w, int h, int outW, int outH,
-                const std::string& path) override;
+  bool SaveRect(int x, int y, int w, int h, int outW, int outH, const std::string& path) override;
   void SetVisible(bool visible) override { visible_ = visible; }
   void SetTop(int top) override { top_ = top; }
 

@@ -272,12 +272,12 @@ TEST_P(ReadoutPhaseTable, Phase) {
   EXPECT_NEAR(ReadoutPhase(*engine, c.t), c.expected, 1e-9);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ephemerides, ReadoutPhaseTable,
-    ::testing::Values(PhaseCase{0, 1, 0, 1.25, 0.25}, PhaseCase{10, 1, 0, 8.75, 0.75},
-                      PhaseCase{100, 2, 0, 105, 0.5},
-                      PhaseCase{0, 1, 0.01, 10.3 + 0.01 * 10.3 * 10.3, 0.3},
-                      PhaseCase{0, 1, 1e-9, 3.25 + 1e-9 * 3.25 * 3.25, 0.25}));
+INSTANTIATE_TEST_SUITE_P(Ephemerides, ReadoutPhaseTable,
+                         ::testing::Values(PhaseCase{0, 1, 0, 1.25, 0.25},
+                                           PhaseCase{10, 1, 0, 8.75, 0.75},
+                                           PhaseCase{100, 2, 0, 105, 0.5},
+                                           PhaseCase{0, 1, 0.01, 10.3 + 0.01 * 10.3 * 10.3, 0.3},
+                                           PhaseCase{0, 1, 1e-9, 3.25 + 1e-9 * 3.25 * 3.25, 0.25}));
 
 }  // namespace
 }  // namespace teril::testing

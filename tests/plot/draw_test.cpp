@@ -64,12 +64,9 @@ TEST_P(FitPrintWidthTable, Width) {
 // 7 + 1 + 5 = 13 characters and one leading blank: 14.
 INSTANTIATE_TEST_SUITE_P(Widths, FitPrintWidthTable,
                          ::testing::Values(WidthCase{5, 2450000.1, 2450100.2, 14},
-                                           WidthCase{3, 0.5, 0.9, 6},
-                                           WidthCase{3, -12.5, 3, 8},
-                                           WidthCase{0, 5, 999, 4},
-                                           WidthCase{0, 1000, 1000, 5},
-                                           WidthCase{2, -0.5, 0.5, 6},
-                                           WidthCase{4, -3, -200, 10}));
+                                           WidthCase{3, 0.5, 0.9, 6}, WidthCase{3, -12.5, 3, 8},
+                                           WidthCase{0, 5, 999, 4}, WidthCase{0, 1000, 1000, 5},
+                                           WidthCase{2, -0.5, 0.5, 6}, WidthCase{4, -3, -200, 10}));
 
 TEST(Palette, RolesHaveTheirColours) {
   EXPECT_EQ(Palette[14], (Rgb{0, 0, 255}));
@@ -214,9 +211,9 @@ TEST_F(FrameTest, LabelsStatusAndLetters) {
   int frames = 0, ticks = 0;
   for (auto& c : canvas.SinceLastClear()) {
     if (c.op == "Rectangle" && c.a == 119 && c.b == 0 && c.c == 639 && c.d == 300) ++frames;
-    if (c.op == "LineTo" && ((c.a == 120 && c.c == 127) || (c.a == 633 && c.c == 640) ||
-                             (c.a == c.c && (c.a == 130 || c.a == 380 || c.a == 630) &&
-                              (c.b == 0 || c.b == 294))))
+    if (c.op == "LineTo" &&
+        ((c.a == 120 && c.c == 127) || (c.a == 633 && c.c == 640) ||
+         (c.a == c.c && (c.a == 130 || c.a == 380 || c.a == 630) && (c.b == 0 || c.b == 294))))
       ++ticks;
   }
   EXPECT_EQ(frames, 1);

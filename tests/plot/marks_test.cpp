@@ -1,9 +1,10 @@
 // Interval marks: the marks file written by F7/F8 and ~7/~8, its format, and
 // stepping through it with "]".
+#include "plot/marks.h"
+
 #include <gtest/gtest.h>
 
 #include "console/io.h"
-#include "plot/marks.h"
 #include "plot_fixture.h"
 
 namespace teril::testing {
@@ -88,9 +89,8 @@ TEST_F(MarksTest, EngineMarksInFullModeWriteTheBlock) {
   At(3);
   EngineRightMark(*engine);  // the ends are ordered
   // t0 6 wide, x 7 wide (3 decimals, two integer digits), no separator.
-  EXPECT_EQ(ReadLines("star.da#"),
-            (std::vector<std::string>{"4", " 2.000 10.500", " 3.000 10.750", " 4.000 11.000",
-                                      " 5.000 11.250"}));
+  EXPECT_EQ(ReadLines("star.da#"), (std::vector<std::string>{"4", " 2.000 10.500", " 3.000 10.750",
+                                                             " 4.000 11.000", " 5.000 11.250"}));
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0], "ilo3=6");
   EXPECT_EQ(v().j, 3);  // the current point stays

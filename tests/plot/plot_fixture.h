@@ -54,12 +54,23 @@ class PlotTest : public EngineTest {
   // What the key loop does with a command's continuation.
   void Run(Continuation c) {
     switch (c) {
-      case Continuation::Full: ResetView(*engine); break;
-      case Continuation::Rescale: RescaleSignal(*engine); break;
-      case Continuation::Redraw: Redraw(*engine); break;
-      case Continuation::Window: MoveWindow(*engine); break;
-      case Continuation::Wrap: WrapCurrent(*engine); break;
-      default: break;
+      case Continuation::Full:
+        ResetView(*engine);
+        break;
+      case Continuation::Rescale:
+        RescaleSignal(*engine);
+        break;
+      case Continuation::Redraw:
+        Redraw(*engine);
+        break;
+      case Continuation::Window:
+        MoveWindow(*engine);
+        break;
+      case Continuation::Wrap:
+        WrapCurrent(*engine);
+        break;
+      default:
+        break;
     }
   }
 

@@ -44,7 +44,7 @@ TEST_F(ViewTest, ScrollRightAtTheEndClampsAndKeepsTheWidth) {
   EXPECT_EQ(v().tMax, 100);
   EXPECT_EQ(v().tMin, 50);
   EXPECT_EQ(v().lastVisible, 101);
-  EXPECT_EQ(v().j, 91);  // the current point stayed visible
+  EXPECT_EQ(v().j, 91);       // the current point stayed visible
   Run(ScrollRight(*engine));  // pinned at the end: nothing changes
   EXPECT_EQ(v().tMin, 50);
   EXPECT_EQ(v().tMax, 100);
@@ -111,8 +111,8 @@ TEST_P(GapCrossing, MovesOnUntilAPointIsInside) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Gaps, GapCrossing,
-                         ::testing::Values(GapCase{100, 1}, GapCase{100, -1},
-                                           GapCase{1e6, 1}, GapCase{1e6, -1}));
+                         ::testing::Values(GapCase{100, 1}, GapCase{100, -1}, GapCase{1e6, 1},
+                                           GapCase{1e6, -1}));
 
 TEST_F(ViewTest, ZoomAboutAPointOutsideAnEmptyWindowStopsAndRecovers) {
   Load({0, 10}, {1, 2});
@@ -246,8 +246,8 @@ TEST_F(TempFolderTest, AskViewLimitsKeepsEmptyAndRefusedAnswers) {
   engine.view.levelYc = 0.25;
   host.Add({"5", "", "abc", "7.5", " -2 "});
   EXPECT_EQ(SetViewLimits(engine), Continuation::Redraw);
-  EXPECT_EQ(host.prompts, (std::vector<std::string>{"t1= [1.5]", "t2= [2]", "x1= [3]", "v2= [4]",
-                                                    "yc= [0.25]"}));
+  EXPECT_EQ(host.prompts,
+            (std::vector<std::string>{"t1= [1.5]", "t2= [2]", "x1= [3]", "v2= [4]", "yc= [0.25]"}));
   EXPECT_EQ(engine.view.tMin, 5);
   EXPECT_EQ(engine.view.tMax, 2);
   EXPECT_EQ(engine.view.xMin, 3);

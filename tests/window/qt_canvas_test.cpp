@@ -1,5 +1,7 @@
 // The QImage canvas: pixels of primitives and of a whole plot, read back
 // from saved pictures.
+#include "window/qt_canvas.h"
+
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -11,7 +13,6 @@
 #include "plot/draw.h"
 #include "plot/view.h"
 #include "support/scripted_host.h"
-#include "window/qt_canvas.h"
 
 namespace teril::testing {
 namespace {
@@ -37,9 +38,9 @@ class QtCanvasTest : public TempFolderTest {
 TEST_F(QtCanvasTest, LinesLeaveOutTheirEndPixel) {
   canvas.SetPen(Rgb{255, 0, 0});
   canvas.MoveTo(10, 10);
-  canvas.LineTo(20, 15);   // diagonal
-  canvas.LineTo(20, 30);   // vertical
-  canvas.LineTo(5, 30);    // horizontal, leftwards
+  canvas.LineTo(20, 15);  // diagonal
+  canvas.LineTo(20, 30);  // vertical
+  canvas.LineTo(5, 30);   // horizontal, leftwards
   const QImage& im = canvas.image();
   EXPECT_EQ(Px(im, 10, 10), kRed);
   EXPECT_EQ(Px(im, 19, 15), kRed);  // the last pixel before the end
@@ -150,13 +151,13 @@ TEST_F(QtPlotTest, SavedPlotHasTheExpectedPixels) {
   EXPECT_EQ(Px(im, 380, 290), kRed);    // point 2 (x = 3), observer CD
   EXPECT_EQ(Px(im, 379, 288), kWhite);  // no extra stroke
   EXPECT_EQ(Px(im, 377, 290), kRed);
-  EXPECT_EQ(Px(im, 630, 150), kBlue);   // point 3 (x = 2)
+  EXPECT_EQ(Px(im, 630, 150), kBlue);  // point 3 (x = 2)
   // The cursor bar under point 1: cx = 130, cy = 11.
   EXPECT_EQ(Px(im, 130, 15), kGreen);
   EXPECT_EQ(Px(im, 132, 15), kGreen);
   EXPECT_EQ(Px(im, 131, 15), kGreen);
-  EXPECT_EQ(Px(im, 131, 20), kWhite);   // inside the bar, below its centre line
-  EXPECT_EQ(Px(im, 131, 21), kGreen);   // bottom edge cy + 10
+  EXPECT_EQ(Px(im, 131, 20), kWhite);  // inside the bar, below its centre line
+  EXPECT_EQ(Px(im, 131, 21), kGreen);  // bottom edge cy + 10
   // The read-out box is outlined in the same pen and holds text.
   EXPECT_EQ(Px(im, 0, 150), kGreen);
   int black = 0;
