@@ -137,6 +137,12 @@ C SelectObserver(Engine& e) {
   return C::Redraw;
 }
 C RefreshKey(Engine&) { return C::Rescale; }
+C ShortenKey(Engine& e) {
+  ShortenToWindow(e);
+  e.LogLine("Autocorrelation function: this command is not part of this build yet");
+  e.view.invertX = false;
+  return C::Full;
+}
 
 const std::array kMainTable{
     KeyEntry{kEsc, Quit},
@@ -161,7 +167,7 @@ const std::array kMainTable{
     KeyEntry{3, ThirdX},
     KeyEntry{4, QuarterX},
     KeyEntry{5, nullptr, C::Window, "Go to interval number"},
-    KeyEntry{6, nullptr, C::Full, "Shorten to the window and autocorrelation"},
+    KeyEntry{6, ShortenKey},
     KeyEntry{7, SquareDerivativeKey},
     KeyEntry{'A', nullptr, C::Full, "Autocorrelation function"},
     KeyEntry{26, LagDown},
