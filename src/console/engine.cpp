@@ -10,7 +10,8 @@ Engine::Engine(ConsoleHost& h, Dialogs& d, EngineOptions opts)
     : host(h), dialogs(d), console(h), options(std::move(opts)) {
   if (options.workFolder.empty()) options.workFolder = WorkFolderFromEnvironment();
   run.workFolder = options.workFolder;
-  checks = {{"Inversex1", true}, {"HighLightAuthor1", true}, {"HintPos", true}, {"N2D", true}};
+  checks = {{"Inversex1", true}, {"HighLightAuthor1", true}, {"HintPos", true}, {"N2D", true}, {"Savepicture1", true}};
+  approx.finalOutput = [this] { WriteApproximationOutput(*this); };
   console.runNamedCommand = [this](const std::string& name) { return RunNamedCommand(*this, name); };
 }
 

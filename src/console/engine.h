@@ -12,6 +12,7 @@
 #include "console/dialogs.h"
 #include "data/data_set.h"
 #include "extrema/approx_state.h"
+#include "extrema/approximation_commands.h"
 #include "lsq/lsq_state.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
@@ -92,6 +93,7 @@ class Engine {
   ViewState view;
   LsqState lsq;         // least squares: normal matrix, Coef, u, y, r, model parameters
   ApproxState approx;   // approximation engine: results, residual map
+  ApproxOutputState approxOut;  // result output of the approximation commands
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;

@@ -1,0 +1,283 @@
+#include "extrema/approximation_commands.h"
+
+#include <cmath>
+
+#include "console/engine.h"
+#include "console/io.h"
+#include "console/numfmt.h"
+#include "extrema/approximate.h"
+#include "extrema/models.h"
+#include "extrema/polynomial_order.h"
+#include "plot/draw.h"
+
+namespace teril {
+namespace {
+
+std::string Num(double v) { return General(v); }
+std::string Int(long long v) { return Str(v); }
+
+void LogLabel(Engine& e, const std::string& label, double value) { e.LogLine(label + Num(value)); }
+
+// Basis of the final model at u, derivative columns included.
+void FinalBasis(Engine& e, int method, double u) {
+  LsqState& s = e.lsq;
+  if (method == 1) {
+    PolyBasis(s.m, u, s.BasisVector);
+  } else if (method == 2) {
+    // The centre of the symmetrical polynomial is its last parameter.
+    SymPolyBasis(s.m, s.Coef[s.n], u, s.Coef, true, s.BasisVector);
+  } else {
+    bool saved = s.DerivativeMode;
+    s.DerivativeMode = true;
+    int m = s.m, n = s.n;
+    EvalBasis(s, u);
+    s.m = m;
+    s.n = n;
+    s.DerivativeMode = saved;
+  }
+}
+
+}  // namespace
+
+std::string ResultStem(const std::string& inputFile) {
+  auto dot = inputFile.find('.');
+  return dot == std::string::npos ? inputFile : inputFile.substr(0, dot);
+}
+
+std::string ExtrHeader() {
+  return std::string("Extremum: time +-  mag +- ") + " lin coef" + " nonlin coef" + " filename " +
+         " point start  end " + "max_or_min" + "   method";
+}
+
+std::string ExtrLine(const Engine& e, int method) {
+  const ApproxState& a = e.approx;
+  const LsqState& s = e.lsq;
+  return Sci23(a.ExtremumTime) + " " + Sci23(a.ExtremumTimeSigma) + " " + Sci23(a.ExtremumMag) +
+         " " + Sci23(a.ExtremumMagSigma) + " " + Int(s.m) + " " + Int(s.n - s.m) + " " +
+         e.run.inputFile + " " + Int(s.L) + " " + Int(s.R) + " " +
+         (a.isMinimum ? "min" : "max") + " " + FileWord(method);
+}
+
+std::string PictureName(const Engine& e, int method) {
+  std::string name = ResultStem(e.run.inputFile);
+  const ApproxOutputState& o = e.approxOut;
+  if (o.BatchMode && o.intervalCounter >= 1) {
+    std::string six = Str((o.intervalCounter + 1000000) % 1000000, 6);
+    for (char& c : six)
+      if (c == ' ') c = '0';
+    name += "_int_" + six + "_";
+  } else {
+    name += "_n1_" + Int(e.lsq.L) + "_n2_" + Int(e.lsq.R) + "_";
+  }
+  return name + ShortName(method) + ".bmp";
+}
+
+void WriteApproximationOutput(Engine& e) {
+  LsqState& s = e.lsq;
+  const ApproxState& a = e.approx;
+  const int method = a.method;
+  const std::string stem = ResultStem(e.run.inputFile);
+
+  // The curve with its band, tabulated and drawn.
+  std::string aprName = stem + "_apr.dat";
+  std::string text;
+  if (!FileExists(aprName)) text = "t x_c x_c-sigmx_c x_c+sigmx_c\n";
+  const double sigma2 = a.Sigma2;
+  int prevX = 0, prevY[3] = {0, 0, 0};
+  for (int k = -250; k <= 250; ++k) {
+    double u = k / 250.0;
+    FinalBasis(e, method, u);
+    const double* f = s.BasisVector;
+    double xc = 0;
+    for (int i = 1; i <= s.m; ++i) xc += s.Coef[i] * f[i];
+    double q = 0;
+    for (int i = 1; i <= s.n; ++i)
+      for (int j = 1; j <= s.n; ++j) q += s.NormalMatrix[i][j] * f[i] * f[j];
+    double sc = q < 0 ? 10.0 : std::sqrt(sigma2 * q);
+    if (!std::isfinite(sc)) sc = 10.0;
+    double t = s.tL + (s.tR - s.tL) * (u + 1) / 2;
+    text += Sci23(t) + " " + Sci23(xc) + " " + Sci23(xc - sc) + " " + Sci23(xc + sc) + "\n";
+    double values[3] = {xc, xc - sc, xc + sc};
+    int px = ToPixelX(e, t);
+    for (int c = 0; c < 3; ++c) {
+      int py = ToPixelY(e, values[c]) + 1;
+      if (k > -250 && py >= 1 && py <= 290) DrawLine(e, prevX, prevY[c], px, py);
+      prevY[c] = py;
+    }
+    prevX = px;
+  }
+  AppendToFile(aprName, text);
+
+  // The central interval and the error cross.
+  SetPenColor(e, 12);
+  if (method >= 5 && method <= 9) {
+    DrawLine(e, ToPixelX(e, a.c5Time), 10, ToPixelX(e, a.c5Time), 300);
+    DrawLine(e, ToPixelX(e, a.c6Time), 10, ToPixelX(e, a.c6Time), 300);
+  }
+  SetPenColor(e, 10);
+  const double T = a.ExtremumTime, sT = a.ExtremumTimeSigma;
+  const double M = a.ExtremumMag, sM = a.ExtremumMagSigma;
+  for (double tt : {T - sT, T, T + sT})
+    DrawLine(e, ToPixelX(e, tt), ToPixelY(e, M + sM), ToPixelX(e, tt), ToPixelY(e, M - sM));
+  for (double mm : {M - sM, M, M + sM})
+    DrawLine(e, ToPixelX(e, T + sT), ToPixelY(e, mm), ToPixelX(e, T - sT), ToPixelY(e, mm));
+
+  // The result line of extr.dat.
+  ApproxOutputState& o = e.approxOut;
+  if (o.BatchMode)
+    o.SaveDecision = true;
+  else
+    o.SaveDecision = e.dialogs.YesNo("Save  parameters?");
+  if (o.SaveDecision) {
+    std::string line;
+    if (!FileExists("extr.dat")) line = ExtrHeader() + "\n";
+    AppendToFile("extr.dat", line + ExtrLine(e, method) + "\n");
+  }
+
+  // The picture of the plot.
+  if (e.Checked("Savepicture1") && e.canvas) {
+    std::string name = PictureName(e, method);
+    SetPenColor(e, 0);
+    const Rgb white{255, 255, 255};
+    e.canvas->FillRect(0, 30, 119, 220, white);
+    e.canvas->FillRect(0, 305, 80, 365, white);
+    e.canvas->FillRect(0, 0, 30, 320, white);
+    if (!e.canvas->SaveRect(20, 0, 620, 318, 603, 319, name))
+      throw IoError(name, "the picture could not be written");
+  }
+  SetPenColor(e, 13);
+}
+
+void RunPolynomialCommand(Engine& e, int method) {
+  e.LogLine(LongName(method));
+  int best = ChoosePolynomialOrder(e, method);
+  if (best == 0) {  // fewer than 3 points: already said
+    e.LogLine(" ");
+    return;
+  }
+  e.lsq.m = best;
+  int run = method;
+  Approximate(e, run, 1);
+  if (e.approx.completed) {
+    const LsqState& s = e.lsq;
+    LogLabel(e, "linear coef ", s.m);
+    LogLabel(e, "nonlinear coef ", s.n - s.m);
+    LogLabel(e, "sigma ", std::sqrt(e.approx.Sigma2));
+    LogLabel(e, "degree ", method == 1 ? s.m - 1 : 2 * s.m - 2);
+    LogLabel(e, "time of extremum ", e.approx.ExtremumTime);
+    LogLabel(e, "-+", e.approx.ExtremumTimeSigma);
+    LogLabel(e, "mag of extremum ", e.approx.ExtremumMag);
+    LogLabel(e, "-+", e.approx.ExtremumMagSigma);
+  }
+  e.LogLine(" ");
+}
+
+void RunNonlinearCommand(Engine& e, int method) {
+  e.LogLine(LongName(method));
+  // The preliminary parabola sets the curvature sign; its own method
+  // variable keeps a fallback inside it away from the command's method.
+  int parabola = 1;
+  e.lsq.m = 3;
+  Approximate(e, parabola, 0);
+  int run = method;
+  if (method == 8)
+    e.lsq.m = 5;
+  else if (method != 10 && method != 11)
+    e.lsq.m = 3;
+  Approximate(e, run, 1);
+  const LsqState& s = e.lsq;
+  const ApproxState& a = e.approx;
+  if (method == 11) e.host.MessageBox("c5,6=" + Num(s.c5) + " " + Num(s.c6));
+  bool enough = method == 11 ? s.N > s.n : s.N >= s.n;
+  if (enough && a.completed) {
+    LogLabel(e, "linear coef ", s.m);
+    LogLabel(e, "nonlinear coef ", s.n - s.m);
+    LogLabel(e, "sigm ", std::sqrt(a.Sigma2));
+    LogLabel(e, "time of extremum ", a.ExtremumTime);
+    LogLabel(e, "-+", a.ExtremumTimeSigma);
+    LogLabel(e, "mag of extremum ", a.ExtremumMag);
+    LogLabel(e, "-+", a.ExtremumMagSigma);
+    switch (run) {  // the method actually used after any fallback
+      case 5:
+      case 6:
+        LogLabel(e, "Duration of eclipse ", a.EclipseDuration);
+        LogLabel(e, "-+", a.EclipseDurationSigma);
+        LogLabel(e, "c5 ", a.c5Time);
+        LogLabel(e, "c6 ", a.c6Time);
+        break;
+      case 7:
+        LogLabel(e, "c5 ", a.c5Time);
+        LogLabel(e, "c6 ", a.c6Time);
+        break;
+      case 3:
+      case 4:
+      case 9:
+        LogLabel(e, "c5 ", s.c5);
+        LogLabel(e, "c6 ", s.c6);
+        break;
+      default:
+        break;
+    }
+  }
+  e.LogLine(" ");
+}
+
+void ToggleResidualMap(Engine& e) {
+  ApproxOutputState& o = e.approxOut;
+  if (e.mapCanvas) {
+    bool minimumUp = (e.lsq.CurvatureSign < 0) == e.Checked("Inversex1");
+    e.mapCanvas->SetTop(minimumUp ? 27 : 196);
+  }
+  o.mapShown = !o.mapShown;
+  if (e.mapCanvas) e.mapCanvas->SetVisible(o.mapShown);
+}
+
+std::vector<NamedCommand> ApproximationCommands() {
+  std::vector<NamedCommand> list;
+  struct Item {
+    const char* name;
+    const char* caption;
+    const char* shortcut;
+    int method;
+    bool visible;
+  };
+  const Item items[] = {
+      {"polinomial1", "Polynomial", "Ctrl+Alt+P", 1, true},
+      {"symmetricalpolinomial1", "Symmetrical polynomial", "Ctrl+Alt+Y", 2, true},
+      {"wsp1", "WSP", "Ctrl+Alt+W", 5, true},
+      {"wsrwithconst1", "WSL", "Ctrl+Alt+L", 6, true},
+      {"NAV1", "NAV", "Ctrl+Alt+N", 3, true},
+      {"Mikulashek1", "Mikulashek", "Ctrl+Alt+M", 4, true},
+      {"wsap1", "WSAP", "Ctrl+Alt+S", 7, true},
+      {"parabolicsplaine1", "Parabolic spline", "Ctrl+Alt+R", 8, true},
+      {"as1", "AP", "Ctrl+Alt+A", 9, true},
+      {"bsk1", "bsk", "", 10, false},
+      {"sech1", "sech", "", 11, true},
+  };
+  for (const Item& it : items) {
+    int method = it.method;
+    NamedCommand c;
+    c.name = it.name;
+    c.menu = "Approximation";
+    c.caption = it.caption;
+    c.shortcut = it.shortcut;
+    c.visible = it.visible;
+    c.handler = [method](Engine& e) {
+      if (method <= 2)
+        RunPolynomialCommand(e, method);
+      else
+        RunNonlinearCommand(e, method);
+    };
+    list.push_back(std::move(c));
+  }
+  NamedCommand save;
+  save.name = "Savepicture1";
+  save.menu = "Approximation";
+  save.caption = "Save image";
+  save.checkable = true;
+  save.handler = [](Engine& e) { e.checks["Savepicture1"] = !e.Checked("Savepicture1"); };
+  list.push_back(std::move(save));
+  return list;
+}
+
+}  // namespace teril

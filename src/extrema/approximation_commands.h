@@ -1,0 +1,52 @@
+// The commands of the Approximation menu: one method on the visible
+// interval, with the log lines of its results, the fitted curve and its
+// error band on the plot and in "_apr.dat", the line of extr.dat and the
+// picture of the plot.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "console/commands.h"
+
+namespace teril {
+
+class Engine;
+
+// State of the result output, shared with the batch run over intervals.
+struct ApproxOutputState {
+  bool SaveDecision = false;  // append the result of a final run to extr.dat
+  bool BatchMode = false;     // no questions: every result is filed
+  long long intervalCounter = 0;  // interval of the batch run (0 outside one)
+  bool mapShown = false;      // the residual map is shown over the plot
+};
+
+// Methods 1 (polynomial) and 2 (symmetrical polynomial): trial runs over
+// the number of coefficients, then a final run with the best one.
+void RunPolynomialCommand(Engine& engine, int method);
+
+// Methods 3 to 11: the preliminary parabola, then the method.
+void RunNonlinearCommand(Engine& engine, int method);
+
+// What a final run leaves: the curve file and plot, the marks, the error
+// cross, the save question, extr.dat and the picture. Installed as the
+// engine's final-output hook.
+void WriteApproximationOutput(Engine& engine);
+
+// "inputFile" up to its first "." (the stem of the result files).
+std::string ResultStem(const std::string& inputFile);
+
+// Name of the picture of a final run.
+std::string PictureName(const Engine& engine, int method);
+
+// The header line of extr.dat and one line of it for the last result.
+std::string ExtrHeader();
+std::string ExtrLine(const Engine& engine, int method);
+
+// "Square": shows or hides the residual map over the plot.
+void ToggleResidualMap(Engine& engine);
+
+// The menu items of the Approximation menu, in menu order.
+std::vector<NamedCommand> ApproximationCommands();
+
+}  // namespace teril
