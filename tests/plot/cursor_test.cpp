@@ -138,6 +138,17 @@ TEST_F(ReadoutTest, NoReciprocalForZeroTime) {
   EXPECT_EQ(TextAt(5, 90), "t =   0.000");
 }
 
+// A narrow print format would ask for 2 * 3 - 1 - 6 = -1 decimals: the
+// reciprocal is written without decimals instead.
+TEST_F(ReadoutTest, NarrowFormatGivesReciprocalWithoutDecimals) {
+  engine->data.tWidth = 3;
+  engine->data.tDecimals = 1;
+  engine->data.t0[2] = 0.125;
+  v().j = v().cursorPoint = 2;
+  Redraw(*engine);
+  EXPECT_EQ(TextAt(5, 120), "1/t=               8");
+}
+
 TEST_F(ReadoutTest, CursorBarAndHintCircles) {
   v().j = v().cursorPoint = 1;
   Redraw(*engine);
