@@ -4,6 +4,7 @@
 #include <string>
 
 #include "console/numfmt.h"
+#include "periodicity/phase.h"
 #include "plot/draw.h"
 #include "plot/view.h"
 
@@ -26,22 +27,7 @@ Continuation Step(Engine& e, int by) {
 
 }  // namespace
 
-double ReadoutPhase(const Engine& e, double t) {
-  const Ephemeris& eph = e.eph;
-  const double d = (t - eph.epochT0) * eph.frequency;
-  double cycles = d;
-  if (eph.Q != 0) {
-    const double g = 4 * d * eph.Q * eph.frequency;
-    if (g > -1) {
-      // The series avoids the cancellation of sqrt(1 + g) - 1 for small g.
-      cycles = std::fabs(g) <= 0.0002 ? d * (1 - g / 4 + g * g / 8 - 5 * g * g * g / 64)
-                                      : (std::sqrt(1 + g) - 1) * eph.period / (2 * eph.Q);
-    }
-  }
-  double phase = cycles - std::trunc(cycles);
-  if (phase < 0) phase += 1;
-  return phase;
-}
+double ReadoutPhase(const Engine& e, double t) { return PhaseOfTime(e.eph, t); }
 
 void ShowCurrentPoint(Engine& e) {
   ViewState& v = e.view;
