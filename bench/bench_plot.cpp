@@ -6,8 +6,7 @@
 #include <cmath>
 #include <memory>
 
-#include "console/console_host.h"
-#include "console/dialogs.h"
+#include "bench/quiet_host.h"
 #include "console/engine.h"
 #include "plot/draw.h"
 #include "plot/view.h"
@@ -17,34 +16,8 @@ namespace {
 
 using namespace teril;
 
-class QuietHost : public ConsoleHost {
- public:
-  void AppendLog(const std::string&) override {}
-  void Wait(Console& console) override { console.CommandFieldEnter("\x1b"); }
-  void MessageBox(const std::string&) override {}
-  std::string InputBox(const std::string&, const std::string&, const std::string& d) override {
-    return d;
-  }
-  void StdOut(const std::string&) override {}
-};
-
-class NoDialogs : public Dialogs {
- public:
-  bool EditFields(const std::string&, const std::string&, std::vector<DialogField>&) override {
-    return false;
-  }
-  std::optional<std::string> OpenFile(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> SaveFile(const std::string&, const std::string&,
-                                      const std::string&) override {
-    return std::nullopt;
-  }
-  bool YesNo(const std::string&) override { return false; }
-  bool CheckList(const std::string&, const std::vector<std::string>&, std::vector<bool>&) override {
-    return false;
-  }
-};
+using bench::QuietHost;
+using bench::NoDialogs;
 
 void BM_DrawPlot(benchmark::State& state) {
   QuietHost host;
