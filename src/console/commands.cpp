@@ -12,6 +12,7 @@
 #include "console/numfmt.h"
 #include "data/editing.h"
 #include "data/settings.h"
+#include "extrema/approximation_commands.h"
 #include "plot/cursor.h"
 #include "plot/marks.h"
 #include "plot/view.h"
@@ -343,13 +344,13 @@ std::vector<NamedCommand> BuildRegistry() {
   // Analysis (hidden)
   add("xt1", "Analysis", "x/t", "", Send("~(")).visible = false;
 
-  // Approximation: the approximation commands are appended here, in the
-  // order of their menu, from the list their subsystem provides.
+  // Approximation: the commands of the approximation methods, in menu order.
+  for (NamedCommand& c : ApproximationCommands()) list.push_back(std::move(c));
 
   // Square
   add("riangle1", "Square", "Square", "", [](Engine& e) {
-    e.checks["riangle1"] = !e.Checked("riangle1");
-    if (e.mapCanvas) e.mapCanvas->SetVisible(e.Checked("riangle1"));
+    ToggleResidualMap(e);
+    e.checks["riangle1"] = e.approxOut.mapShown;
   }).checkable = true;
 
   // Help
