@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "console/engine.h"
 #include "console/io.h"
@@ -38,6 +40,16 @@ std::vector<double> Numbers(std::string_view text) {
   return out;
 }
 
+// The numbers after the marker of c.z; nothing when the file is missing.
+// A wrong marker shows `markerError` and ends the program.
+std::optional<std::vector<double>> ReadSettingsLine(Engine& engine, const std::string& path,
+                                                    const std::string& markerError) {
+  auto content = ReadFileIfExists(path);
+  if (!content) return std::nullopt;
+  if (content->empty() || (*content)[0] != kMarker) MarkerError(engine, markerError);
+  return Numbers(std::string_view(*content).substr(1));
+}
+
 void Write(const std::string& path, const SettingsLine& s, const Ephemeris& e) {
   std::string line(1, kMarker);
   line += " " + Str(s.counter) + " " + RoundTrip(e.epochT0) + " " + RoundTrip(e.period) + " " +
@@ -64,12 +76,10 @@ void EnsureWorkFolder(const std::string& folder) {
 
 void ReadSettings(Engine& engine) {
   std::string path = SettingsPath(engine);
-  auto content = ReadFileIfExists(path);
-  if (!content) return;
-  if (content->empty() || (*content)[0] != kMarker)
-    MarkerError(engine, std::string("Error of the INI file. Please contact the author\n") +
-                            kAuthorContact);
-  auto v = Numbers(std::string_view(*content).substr(1));
+  auto line = ReadSettingsLine(
+      engine, path, std::string("Error of the INI file. Please contact the author\n") + kAuthorContact);
+  if (!line) return;
+  const std::vector<double>& v = *line;
   SettingsLine s;
   Ephemeris& e = engine.eph;
   if (v.size() >= 1) s.counter = static_cast<long long>(v[0]);
@@ -92,14 +102,11 @@ void ReadSettings(Engine& engine) {
 
 void WriteSettings(Engine& engine) {
   std::string path = SettingsPath(engine);
-  auto content = ReadFileIfExists(path);
-  if (!content) return;
-  if (content->empty() || (*content)[0] != kMarker)
-    MarkerError(engine, std::string("Error of INI file\rPlease contact the Author: ") +
-                            kAuthorContact);
-  auto v = Numbers(std::string_view(*content).substr(1));
+  auto line = ReadSettingsLine(
+      engine, path, std::string("Error of INI file\rPlease contact the Author: ") + kAuthorContact);
+  if (!line) return;
   SettingsLine s;
-  if (!v.empty()) s.counter = static_cast<long long>(v[0]);
+  if (!line->empty()) s.counter = static_cast<long long>((*line)[0]);
   Write(path, s, engine.eph);
 }
 
