@@ -169,6 +169,18 @@ TEST_F(KeyLoopTest, HeaderLinesKeyMakesThePointsBeforeTheCurrentHeaderLines) {
   EXPECT_DOUBLE_EQ(engine->data.t[1], 3.0);
 }
 
+TEST_F(KeyLoopTest, ShortenKeepsOnlyTheWindowAndShowsItWhole) {
+  std::string path = TenPoints();
+  // "L" sets t1 = 3 and t2 = 6; ^F keeps the points 3..6.
+  Run(path, {"L", "3", "6", "", "", "", "^F", ";"});
+  EXPECT_EQ(engine->data.n, 4);
+  EXPECT_DOUBLE_EQ(engine->data.t[1], 3.0);
+  EXPECT_DOUBLE_EQ(engine->data.t[4], 6.0);
+  EXPECT_DOUBLE_EQ(engine->view.tMinAll, 3.0);
+  EXPECT_DOUBLE_EQ(engine->view.tMaxAll, 6.0);
+  EXPECT_FALSE(engine->view.invertX);
+}
+
 TEST_F(KeyLoopTest, LaterCommandsSaySoAndTheRunGoesOn) {
   std::string path = TenPoints();
   Run(path, {"A", "^W", "3", ";"});
