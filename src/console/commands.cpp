@@ -135,27 +135,27 @@ std::vector<NamedCommand> BuildRegistry() {
     list.push_back(std::move(c));
     return list.back();
   };
+  // An entry of the action list, shown in a menu under the item name `item`.
+  auto addAction = [&add](const char* item, const char* name, const char* menu, const char* caption,
+                          const char* shortcut, Handler h) -> NamedCommand& {
+    NamedCommand& c = add(name, menu, caption, shortcut, std::move(h));
+    c.action = true;
+    c.itemName = item;
+    return c;
+  };
 
   // File
-  {
-    auto& c = add("Open", "File", "Open", "Ctrl+O", [](Engine& e) { OpenCommand(e, false); });
-    c.action = true;
-    c.itemName = "Open1";
-  }
-  {
-    auto& c = add("ReOpen", "File", "Re-open", "Shift+R", [](Engine& e) { OpenCommand(e, true); });
-    c.action = true;
-    c.itemName = "Reopen1";
-  }
+  addAction("Open1", "Open", "File", "Open", "Ctrl+O", [](Engine& e) { OpenCommand(e, false); });
+  addAction("Reopen1", "ReOpen", "File", "Re-open", "Shift+R",
+            [](Engine& e) { OpenCommand(e, true); });
   add("Close", "File", "Close", "", Send("~G")).action = true;
-  auto& numofcl = add("Numofcl", "File", "Number of column x", "", WhenWaiting([](Engine& e) {
-                        std::string a = e.host.InputBox("Column x", "Columnx",
-                                                        Str(static_cast<long long>(e.run.columnX)));
-                        if (auto v = IntegerAnswer(a, -1000, 1000)) e.run.columnX = *v;
-                        e.console.InjectKey("C");
-                      }));
-  numofcl.action = true;
-  numofcl.itemName = "Numberofcolumns1";
+  addAction(
+      "Numberofcolumns1", "Numofcl", "File", "Number of column x", "", WhenWaiting([](Engine& e) {
+        std::string a =
+            e.host.InputBox("Column x", "Columnx", Str(static_cast<long long>(e.run.columnX)));
+        if (auto v = IntegerAnswer(a, -1000, 1000)) e.run.columnX = *v;
+        e.console.InjectKey("C");
+      }));
   add("Ncols1", "File", "Number of column s", "", WhenWaiting([](Engine& e) {
         std::string a = e.host.InputBox("Column s", "Column s", "0");
         if (auto v = IntegerAnswer(a, 0, 1000)) e.run.columnS = *v;
@@ -172,47 +172,24 @@ std::vector<NamedCommand> BuildRegistry() {
     c.checkable = true;
     c.visible = false;
   }
-  {
-    auto& c = add("Save", "File", "Save", "F2", Send("~2"));
-    c.action = true;
-    c.itemName = "Save1";
-  }
-  {
-    auto& c = add("SaveAs", "File", "Save as...", "F3", WhenWaiting([](Engine& e) {
-                    auto chosen = e.dialogs.SaveFile(kSaveAsTitle, kSaveAsFilter, ".dat");
-                    if (!chosen) return;
-                    e.run.outputFile = *chosen;
-                    e.console.InjectKey("~2");
-                  }));
-    c.action = true;
-    c.itemName = "Saveas1";
-  }
-  {
-    auto& c = add("SaveVis", "File", "Save Image", "Shift+F2", SaveImage);
-    c.action = true;
-    c.itemName = "Savevisible1";
-  }
+  addAction("Save1", "Save", "File", "Save", "F2", Send("~2"));
+  addAction("Saveas1", "SaveAs", "File", "Save as...", "F3", WhenWaiting([](Engine& e) {
+              auto chosen = e.dialogs.SaveFile(kSaveAsTitle, kSaveAsFilter, ".dat");
+              if (!chosen) return;
+              e.run.outputFile = *chosen;
+              e.console.InjectKey("~2");
+            }));
+  addAction("Savevisible1", "SaveVis", "File", "Save Image", "Shift+F2", SaveImage);
   add("Savevis1", "File", "Save visible", "Ctrl+F2", Send("~1"));
-  {
-    auto& c = add("ExitAct", "File", "Exit", "Alt+X", [](Engine&) { throw ProgramExit{0}; });
-    c.action = true;
-    c.itemName = "Exit2";
-  }
+  addAction("Exit2", "ExitAct", "File", "Exit", "Alt+X", [](Engine&) { throw ProgramExit{0}; });
 
   // Edit
-  {
-    auto& c = add("Delete", "Edit", "Delete current point", "Del", WhenWaiting([](Engine& e) {
-                    DeleteCurrentPoint(e);
-                    e.console.InjectKey("#");
-                  }));
-    c.action = true;
-    c.itemName = "Delete1";
-  }
-  {
-    auto& c = add("DeleteBad", "Edit", "Delete bad points (same level)", "Ctrl+Del", Send(")"));
-    c.action = true;
-    c.itemName = "DeleteBadPoints1";
-  }
+  addAction("Delete1", "Delete", "Edit", "Delete current point", "Del", WhenWaiting([](Engine& e) {
+              DeleteCurrentPoint(e);
+              e.console.InjectKey("#");
+            }));
+  addAction("DeleteBadPoints1", "DeleteBad", "Edit", "Delete bad points (same level)", "Ctrl+Del",
+            Send(")"));
   {
     auto& c = add("Interpolate", "Edit", "Interpolate current point", "V", Send("QI"));
     c.action = true;
@@ -235,36 +212,12 @@ std::vector<NamedCommand> BuildRegistry() {
   // Navigate
   add("Home1", "Navigate", "First at screen", "Home", Send("~H"));
   add("End1", "Navigate", "Last at screen", "End", Send("~E"));
-  {
-    auto& c = add("Next", "Navigate", "Next", "Right", Send("3"));
-    c.action = true;
-    c.itemName = "Next1";
-  }
-  {
-    auto& c = add("Prev", "Navigate", "Prev", "Left", Send("1"));
-    c.action = true;
-    c.itemName = "Prev1";
-  }
-  {
-    auto& c = add("ScrollLeft", "Navigate", "ScrollLeft", "Ctrl+Left", Send("~6"));
-    c.action = true;
-    c.itemName = "ScrollLeft1";
-  }
-  {
-    auto& c = add("ScrollRight", "Navigate", "ScrollRight", "Ctrl+Right", Send("~9"));
-    c.action = true;
-    c.itemName = "ScrollRight1";
-  }
-  {
-    auto& c = add("Top", "Navigate", "Top", "Up", WhenWaiting(TopClick));
-    c.action = true;
-    c.itemName = "op1";
-  }
-  {
-    auto& c = add("Bottom", "Navigate", "Bottom", "Down", WhenWaiting(BottomClick));
-    c.action = true;
-    c.itemName = "Bottom1";
-  }
+  addAction("Next1", "Next", "Navigate", "Next", "Right", Send("3"));
+  addAction("Prev1", "Prev", "Navigate", "Prev", "Left", Send("1"));
+  addAction("ScrollLeft1", "ScrollLeft", "Navigate", "ScrollLeft", "Ctrl+Left", Send("~6"));
+  addAction("ScrollRight1", "ScrollRight", "Navigate", "ScrollRight", "Ctrl+Right", Send("~9"));
+  addAction("op1", "Top", "Navigate", "Top", "Up", WhenWaiting(TopClick));
+  addAction("Bottom1", "Bottom", "Navigate", "Bottom", "Down", WhenWaiting(BottomClick));
   {
     auto& c = add("N2D", "Navigate", "2D search", "Ctrl+A",
                   [](Engine& e) { e.checks["N2D"] = !e.Checked("N2D"); });
@@ -275,26 +228,10 @@ std::vector<NamedCommand> BuildRegistry() {
   add("MarkRight2", "Navigate", "Mark Right", "F8", WhenWaiting(MarkRight));
 
   // View
-  {
-    auto& c = add("ZoomIn", "View", "ZoomIn      +", "", Send("+"));
-    c.action = true;
-    c.itemName = "ZoomIn2";
-  }
-  {
-    auto& c = add("ZoomOut", "View", "ZoomOut    -", "", Send("-"));
-    c.action = true;
-    c.itemName = "ZoomOut2";
-  }
-  {
-    auto& c = add("CenterDataPoint", "View", "Center    ", "Ctrl+E", Send("E"));
-    c.action = true;
-    c.itemName = "Center1";
-  }
-  {
-    auto& c = add("Refresh", "View", "Refresh", "", Send("#"));
-    c.action = true;
-    c.itemName = "Refresh1";
-  }
+  addAction("ZoomIn2", "ZoomIn", "View", "ZoomIn      +", "", Send("+"));
+  addAction("ZoomOut2", "ZoomOut", "View", "ZoomOut    -", "", Send("-"));
+  addAction("Center1", "CenterDataPoint", "View", "Center    ", "Ctrl+E", Send("E"));
+  addAction("Refresh1", "Refresh", "View", "Refresh", "", Send("#"));
   {
     auto& c = add("Phase", "View", "Phase", "F", WhenWaiting([](Engine& e) {
                     e.checks["Phase"] = !e.data.phased;
@@ -335,11 +272,7 @@ std::vector<NamedCommand> BuildRegistry() {
   add("xphase1", "Transform", "x->phase", "Ctrl+L", Send("\x83")).visible = false;
 
   // Mean
-  {
-    auto& c = add("ChangeNNH", "Mean", "Change NNH", "Shift+F4", ChangeNNH);
-    c.action = true;
-    c.itemName = "ChangeNNH1";
-  }
+  addAction("ChangeNNH1", "ChangeNNH", "Mean", "Change NNH", "Shift+F4", ChangeNNH);
 
   // Analysis (hidden)
   add("xt1", "Analysis", "x/t", "", Send("~(")).visible = false;
@@ -354,11 +287,8 @@ std::vector<NamedCommand> BuildRegistry() {
   }).checkable = true;
 
   // Help
-  {
-    auto& c = add("about", "Help", "About", "", [](Engine& e) { e.host.MessageBox(AboutText()); });
-    c.action = true;
-    c.itemName = "About1";
-  }
+  addAction("About1", "about", "Help", "About", "",
+            [](Engine& e) { e.host.MessageBox(AboutText()); });
   // Exit
   add("Exit1", "Exit", "Exit", "", [](Engine&) { throw ProgramExit{0}; });
   return list;
