@@ -9,7 +9,7 @@
 #include <string>
 
 #include "bench/quiet_host.h"
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "extrema/approximate.h"
 #include "extrema/models.h"
 

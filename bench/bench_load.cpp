@@ -13,10 +13,10 @@
 #include <sstream>
 #include <string>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "console/file_run.h"
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 #include "console/terminal_host.h"
 
 namespace {

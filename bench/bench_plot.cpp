@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "bench/quiet_host.h"
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "plot/draw.h"
 #include "plot/view.h"
 #include "window/qt_canvas.h"

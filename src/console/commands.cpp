@@ -6,10 +6,10 @@
 #include <set>
 #include <system_error>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "console/file_run.h"
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 #include "data/editing.h"
 #include "data/settings.h"
 #include "extrema/approximation_commands.h"

@@ -4,30 +4,13 @@
 // mode reach every entry by name (":wsp1", ":SaveVis").
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/named_command.h"
+
 namespace teril {
 
-class Engine;
-
-struct NamedCommand {
-  std::string name;      // item or action name ("Save", "Sort1", "wsp1")
-  std::string menu;      // menu that shows it ("File", "Edit", ...); empty: action only
-  std::string caption;   // text shown in the menu
-  std::string shortcut;  // in Qt's portable text form ("Ctrl+O", "Shift+F2", "Del"); may be empty
-  bool checkable = false;
-  bool visible = true;   // hidden items are reachable by name only
-  std::function<void(Engine&)> handler;
-  std::string toolTip;
-  // An entry of the window's action list: its shortcut works even when its
-  // menu item is hidden (Phase, Interpolate).
-  bool action = false;
-  // The menu item's own name when the item is bound to an action of another
-  // name ("Save1" for "Save"); FindCommand accepts it too.
-  std::string itemName;
-};
 
 // Menus in the order of the menu bar.
 const std::vector<std::string>& MenuOrder();
@@ -37,10 +20,6 @@ const std::vector<NamedCommand>& Commands();
 
 // The command whose name matches without regard to case, or null.
 const NamedCommand* FindCommand(const std::string& name);
-
-// Runs a named command as the menu would: a failing command shows its
-// message and ends; the file run goes on. Returns false for an unknown name.
-bool RunNamedCommand(Engine& engine, const std::string& name);
 
 // The shortcuts that work, each once, with the command it runs: the visible
 // menu items in menu order first, then the remaining actions; where two

@@ -1,7 +1,7 @@
 #include "console/console.h"
 
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 
 namespace teril {
 

@@ -1,9 +1,9 @@
 #include "console/file_run.h"
 
-#include "console/engine.h"
-#include "console/io.h"
+#include "engine/engine.h"
+#include "base/io.h"
 #include "console/key_loop.h"
-#include "console/numfmt.h"
+#include "base/numfmt.h"
 #include "data/data_file.h"
 #include "data/settings.h"
 #include "data/sort.h"

@@ -3,10 +3,10 @@
 #include <array>
 #include <cctype>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "console/file_run.h"
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 #include "data/data_file.h"
 #include "data/editing.h"
 #include "data/save.h"

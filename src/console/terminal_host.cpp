@@ -4,8 +4,8 @@
 #include <sstream>
 
 #include "console/console.h"
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 
 namespace teril {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "console/numfmt.h"
+#include "base/numfmt.h"
 
 namespace teril {
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 #include "data/sort.h"
 
 namespace teril {

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 
 namespace teril {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 
 namespace teril {
 namespace {

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "console/engine.h"
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "engine/engine.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 
 namespace teril {
 namespace {

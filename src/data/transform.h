@@ -13,7 +13,7 @@
 // change of t, RESCALE after a change of x).
 #pragma once
 
-#include "console/engine.h"
+#include "engine/engine.h"
 
 namespace teril {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "console/engine.h"
-#include "console/numfmt.h"
+#include "engine/engine.h"
+#include "base/numfmt.h"
 
 namespace teril::detail {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 #include "data/editing.h"
 #include "data/transform.h"
 #include "data/transform_detail.h"

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "console/engine.h"
-#include "console/numfmt.h"
+#include "engine/engine.h"
+#include "base/numfmt.h"
 #include "extrema/approximate_internal.h"
 #include "extrema/models.h"
 #include "extrema/scan_nonlinear.h"

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <utility>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "extrema/approximate_internal.h"
 #include "extrema/models.h"
 #include "lsq/invert_matrix.h"

@@ -2,8 +2,8 @@
 // errors by method, the central-interval check and the conversion to time.
 #include <cmath>
 
-#include "console/engine.h"
-#include "console/numfmt.h"
+#include "engine/engine.h"
+#include "base/numfmt.h"
 #include "extrema/approximate_internal.h"
 #include "extrema/models.h"
 #include "lsq/fit.h"

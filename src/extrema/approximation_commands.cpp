@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "console/engine.h"
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "engine/engine.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 #include "extrema/approximate.h"
 #include "extrema/models.h"
 #include "extrema/polynomial_order.h"

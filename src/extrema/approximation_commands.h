@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "console/commands.h"
+#include "engine/named_command.h"
 
 namespace teril {
 

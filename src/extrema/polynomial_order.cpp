@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "console/engine.h"
-#include "console/numfmt.h"
+#include "engine/engine.h"
+#include "base/numfmt.h"
 #include "extrema/approximate.h"
 
 namespace teril {

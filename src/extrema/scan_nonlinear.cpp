@@ -4,8 +4,8 @@
 #include <cmath>
 #include <thread>
 
-#include "console/engine.h"
-#include "console/numfmt.h"
+#include "engine/engine.h"
+#include "base/numfmt.h"
 #include "extrema/model_kernels.h"
 #include "extrema/models.h"
 #include "lsq/fit.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 
 namespace teril {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "console/numfmt.h"
+#include "base/numfmt.h"
 #include "periodicity/phase.h"
 #include "plot/draw.h"
 #include "plot/view.h"

@@ -5,7 +5,7 @@
 // between drawings (every drawing of the plot ends with j := cursorPoint).
 #pragma once
 
-#include "console/engine.h"
+#include "engine/engine.h"
 
 namespace teril {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <utility>
 
-#include "console/engine.h"
-#include "console/numfmt.h"
+#include "engine/engine.h"
+#include "base/numfmt.h"
 
 namespace teril {
 

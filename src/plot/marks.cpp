@@ -6,8 +6,8 @@
 #include <string_view>
 #include <utility>
 
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 #include "plot/draw.h"
 
 namespace teril {

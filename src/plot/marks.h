@@ -5,7 +5,7 @@
 // created or appended to throws IoError to the caller.
 #pragma once
 
-#include "console/engine.h"
+#include "engine/engine.h"
 
 namespace teril {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "console/numfmt.h"
+#include "base/numfmt.h"
 #include "plot/cursor.h"
 #include "plot/draw.h"
 

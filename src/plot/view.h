@@ -7,7 +7,7 @@
 // Redraw, Window -> MoveWindow, Wrap -> WrapCurrent (plot/cursor.h).
 #pragma once
 
-#include "console/engine.h"
+#include "engine/engine.h"
 
 namespace teril {
 

@@ -7,8 +7,8 @@
 #include <iostream>
 
 #include "console/commands.h"
-#include "console/engine.h"
-#include "console/io.h"
+#include "engine/engine.h"
+#include "base/io.h"
 #include "console/terminal_host.h"
 #include "plot/draw.h"
 #include "window/main_window.h"

@@ -25,8 +25,8 @@
 #include <iostream>
 
 #include "console/commands.h"
-#include "console/engine.h"
-#include "console/io.h"
+#include "engine/engine.h"
+#include "base/io.h"
 #include "plot/cursor.h"
 #include "plot/draw.h"
 

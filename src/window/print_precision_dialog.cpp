@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "console/numfmt.h"
+#include "base/numfmt.h"
 
 namespace teril {
 

@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "window/main_window.h"
 #include "window/print_precision_dialog.h"
 

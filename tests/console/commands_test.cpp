@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <set>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "console/file_run.h"
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 #include "support/scripted_host.h"
 
 namespace teril {

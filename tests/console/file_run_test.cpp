@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "support/scripted_host.h"
 
 namespace teril {

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "console/file_run.h"
 #include "data/settings.h"
 #include "plot/draw.h"

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "console/console.h"
-#include "console/io.h"
+#include "base/io.h"
 #include "support/scripted_host.h"
 
 namespace teril {

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "console/io.h"
+#include "base/io.h"
 #include "support/recording_canvas.h"
 #include "support/scripted_host.h"
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "console/io.h"
+#include "base/io.h"
 #include "support/scripted_host.h"
 
 namespace teril {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "console/io.h"
+#include "base/io.h"
 #include "support/scripted_host.h"
 
 namespace teril {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "console/io.h"
-#include "console/numfmt.h"
+#include "base/io.h"
+#include "base/numfmt.h"
 #include "extrema/models.h"
 #include "extrema/extrema_fixture.h"
 #include "plot/draw.h"

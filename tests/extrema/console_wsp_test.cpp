@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "console/numfmt.h"
+#include "base/numfmt.h"
 #include "support/scripted_host.h"
 
 namespace teril {

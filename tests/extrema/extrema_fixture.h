@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "extrema/approximate.h"
 #include "support/scripted_host.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "console/io.h"
+#include "base/io.h"
 #include "plot_fixture.h"
 
 namespace teril::testing {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "plot/cursor.h"
 #include "plot/draw.h"
 #include "plot/view.h"

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "console/numfmt.h"
+#include "base/numfmt.h"
 #include "plot_fixture.h"
 
 namespace teril::testing {

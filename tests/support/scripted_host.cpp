@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "console/io.h"
+#include "base/io.h"
 
 namespace teril::testing {
 

@@ -12,7 +12,7 @@
 #include "console/console.h"
 #include "console/console_host.h"
 #include "console/dialogs.h"
-#include "console/engine.h"
+#include "engine/engine.h"
 
 namespace teril::testing {
 

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "console/numfmt.h"
+#include "base/numfmt.h"
 #include "support/scripted_host.h"
 #include "window/print_precision_dialog.h"
 #include "window_harness.h"

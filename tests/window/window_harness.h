@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "console/engine.h"
+#include "engine/engine.h"
 #include "window/main_window.h"
 
 namespace teril::testing {

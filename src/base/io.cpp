@@ -1,4 +1,4 @@
-#include "console/io.h"
+#include "base/io.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "console/numfmt.h"
+#include "base/numfmt.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "console/numfmt.h"
+#include "base/numfmt.h"
 
 #include <clocale>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "console/engine.h"
+#include "engine/engine.h"
 
 #include <cstdlib>
 
-#include "console/commands.h"
+#include "engine/named_command.h"
 
 namespace teril {
 
