@@ -1,6 +1,7 @@
 // A console host and dialogs that answer nothing, for benchmarks.
 #pragma once
 
+#include <utility>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,7 +25,9 @@ class QuietHost : public ConsoleHost {
 
 class NoDialogs : public Dialogs {
  public:
-  bool EditFields(const std::string&, const std::string&, std::vector<DialogField>&) override {
+  using Dialogs::EditFields;
+  bool EditFields(const std::string&, const std::string&, std::vector<DialogField>&,
+                  const std::string&) override {
     return false;
   }
   std::optional<std::string> OpenFile(const std::string&, const std::string&) override {

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake g++ make ninja-build pkg-config qt6-base-dev qt6-qpa-plugins
           libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
-          fonts-dejavu-core)
+          fonts-dejavu-core libfftw3-dev clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

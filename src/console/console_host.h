@@ -44,6 +44,36 @@ class ConsoleHost {
 
   // The process's standard output (echo of loaded points).
   virtual void StdOut(const std::string& line) = 0;
+
+  // Long work (a batch over intervals, a periodogram, a scalegram) calls
+  // this between its units of work: `done` of `total` units, `what` says
+  // what is being done. The window shows a progress bar with a Cancel
+  // button and keeps repainting; the terminal prints a line now and then.
+  // Returns false once the user asked to stop: the caller then ends its
+  // work at a consistent point that it documents. Calling it never changes
+  // a result.
+  virtual bool Progress(long long /*done*/, long long /*total*/, const std::string& /*what*/) {
+    return true;
+  }
+  // The long work has ended (finished or stopped): the progress display
+  // goes away.
+  virtual void EndProgress() {}
+};
+
+// Ends the progress display when the long work leaves its scope, however
+// it leaves it.
+class ProgressScope {
+ public:
+  explicit ProgressScope(ConsoleHost& host) : host_(host) {}
+  ~ProgressScope() { host_.EndProgress(); }
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+  bool Step(long long done, long long total, const std::string& what) {
+    return host_.Progress(done, total, what);
+  }
+
+ private:
+  ConsoleHost& host_;
 };
 
 }  // namespace teril

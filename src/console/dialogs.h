@@ -7,15 +7,25 @@
 // line of item numbers (from 1) separated by blanks for a check list.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace teril {
 
 struct DialogField {
+  DialogField() = default;
+  DialogField(std::string l, std::string v, std::string h = {},
+              std::function<bool(const std::string&)> check = {})
+      : label(std::move(l)), value(std::move(v)), hint(std::move(h)), valid(std::move(check)) {}
   std::string label;
   std::string value;  // shown first, replaced by the user's text
+  std::string hint;   // shown as the field's tool tip and placeholder; may be empty
+  // When set, the window keeps OK disabled while the text is not accepted.
+  // The console mode and the caller still check the answer themselves.
+  std::function<bool(const std::string&)> valid;
 };
 
 class Dialogs {
@@ -25,8 +35,13 @@ class Dialogs {
   // A form of edit fields. `name` identifies the dialog ("Form2",
   // "Gotoint", ...) so that a window can show its own layout for it.
   // Returns false when cancelled (the fields are then unchanged).
+  // `note` is a text shown above the fields (may be empty).
   virtual bool EditFields(const std::string& name, const std::string& caption,
-                          std::vector<DialogField>& fields) = 0;
+                          std::vector<DialogField>& fields, const std::string& note) = 0;
+  bool EditFields(const std::string& name, const std::string& caption,
+                  std::vector<DialogField>& fields) {
+    return EditFields(name, caption, fields, std::string());
+  }
 
   // File dialogs. `filter` is the stored form: description and mask pairs
   // separated by vertical bars ("*.dat|*.dat|all files|*.*").

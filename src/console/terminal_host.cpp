@@ -1,5 +1,6 @@
 #include "console/terminal_host.h"
 
+#include <chrono>
 #include <iostream>
 #include <sstream>
 
@@ -56,7 +57,7 @@ std::string TerminalHost::InputBox(const std::string&, const std::string&,
 void TerminalHost::StdOut(const std::string& line) { out_ << line << '\n' << std::flush; }
 
 bool TerminalHost::EditFields(const std::string&, const std::string&,
-                              std::vector<DialogField>& fields) {
+                              std::vector<DialogField>& fields, const std::string&) {
   for (auto& f : fields) {
     auto line = NextLine();
     if (!line) {
@@ -106,5 +107,27 @@ bool TerminalHost::CheckList(const std::string&, const std::vector<std::string>&
   }
   return true;
 }
+
+namespace {
+double SecondsNow() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+bool TerminalHost::Progress(long long done, long long total, const std::string& what) {
+  const double now = SecondsNow();
+  if (progressStart_ < 0) {
+    progressStart_ = progressLast_ = now;
+    return true;
+  }
+  if (now - progressLast_ >= kProgressSeconds) {
+    progressLast_ = now;
+    err_ << what << ": " << done << " of " << total << std::endl;
+  }
+  return true;
+}
+
+void TerminalHost::EndProgress() { progressStart_ = -1; }
 
 }  // namespace teril

@@ -13,7 +13,9 @@ namespace teril {
 
 class TerminalHost : public ConsoleHost, public Dialogs {
  public:
-  TerminalHost(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
+  TerminalHost(std::istream& in, std::ostream& out, std::ostream& err)
+      : in_(in), out_(out), err_(err) {}
+  TerminalHost(std::istream& in, std::ostream& out) : TerminalHost(in, out, out) {}
 
   // After this many answers made up at the end of the input the program
   // stops with exit status 2.
@@ -26,9 +28,16 @@ class TerminalHost : public ConsoleHost, public Dialogs {
                        const std::string& defaultText) override;
   void StdOut(const std::string& line) override;
   void Beep() override {}
+  // Prints "<what>: <done> of <total>" to the error stream, at most every
+  // few seconds, so that a scripted run shows that long work goes on
+  // without filling its output.
+  bool Progress(long long done, long long total, const std::string& what) override;
+  void EndProgress() override;
+  static constexpr double kProgressSeconds = 5.0;
 
+  using Dialogs::EditFields;
   bool EditFields(const std::string& name, const std::string& caption,
-                  std::vector<DialogField>& fields) override;
+                  std::vector<DialogField>& fields, const std::string& note) override;
   std::optional<std::string> OpenFile(const std::string& title,
                                       const std::string& filter) override;
   std::optional<std::string> SaveFile(const std::string& title, const std::string& filter,
@@ -46,7 +55,9 @@ class TerminalHost : public ConsoleHost, public Dialogs {
 
   std::istream& in_;
   std::ostream& out_;
+  std::ostream& err_;
   int afterEnd_ = 0;
+  double progressStart_ = -1, progressLast_ = 0;
 };
 
 }  // namespace teril

@@ -26,6 +26,9 @@ struct NamedCommand {
   // The menu item's own name when the item is bound to an action of another
   // name ("Save1" for "Save"); FindCommand accepts it too.
   std::string itemName;
+  // Runs even while long work is in progress (the abort of a batch run);
+  // every other command is refused then, as an injected key would be.
+  bool whileBusy = false;
 };
 
 // Runs a named command as the menu would: a failing command shows its

@@ -47,7 +47,7 @@ int RunWindowMode(int argc, char** argv, const std::vector<std::string>& params)
 }
 
 int RunConsoleMode(int, char**, const std::vector<std::string>& params) {
-  TerminalHost host(std::cin, std::cout);
+  TerminalHost host(std::cin, std::cout, std::cerr);
   Engine engine(host, host);
   engine.run.args = params;
   // The console mode draws on an offscreen bitmap, so that the commands

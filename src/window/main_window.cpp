@@ -14,7 +14,11 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
@@ -129,6 +133,23 @@ void MainForm::BuildLayout() {
   connect(memo_, &QWidget::customContextMenuRequested, this,
           [this, popup](const QPoint& p) { popup->exec(memo_->mapToGlobal(p)); });
   connect(edit_, &QLineEdit::returnPressed, this, &MainForm::CommandEntered);
+
+  // Progress of long work, hidden until some work reports.
+  progressLabel_ = new QLabel(this);
+  progressBar_ = new QProgressBar(this);
+  progressBar_->setObjectName("progressBar");
+  progressBar_->setRange(0, 1000);
+  progressBar_->setMaximumWidth(240);
+  cancelButton_ = new QPushButton("Cancel", this);
+  cancelButton_->setObjectName("cancelProgress");
+  cancelButton_->setFocusPolicy(Qt::NoFocus);
+  connect(cancelButton_, &QPushButton::clicked, this, [this] { stopRequested_ = true; });
+  statusBar()->addWidget(progressLabel_, 1);
+  statusBar()->addPermanentWidget(progressBar_);
+  statusBar()->addPermanentWidget(cancelButton_);
+  progressLabel_->hide();
+  progressBar_->hide();
+  cancelButton_->hide();
 }
 
 void MainForm::BuildActions() {
@@ -228,6 +249,12 @@ void MainForm::Guarded(const std::function<void()>& f) {
 
 void MainForm::RunCommand(const NamedCommand& command) {
   if (quitting_) return;
+  if (busy_ && !command.whileBusy) {
+    // Long work is running inside this very call stack: another command
+    // now would run in the middle of it.
+    engine_->console.LogLine("!!! IO is not waiting for input");
+    return;
+  }
   Guarded([&] {
     if (!RunNamedCommand(*engine_, command.name)) return;
   });
@@ -349,6 +376,47 @@ std::string MainForm::InputBox(const std::string& caption, const std::string& pr
 }
 
 void MainForm::StdOut(const std::string& line) { std::cout << line << '\n' << std::flush; }
+
+namespace {
+qint64 MillisecondsNow() {
+  static QElapsedTimer clock;
+  if (!clock.isValid()) clock.start();
+  return clock.elapsed();
+}
+}  // namespace
+
+bool MainForm::Progress(long long done, long long total, const std::string& what) {
+  if (quitting_) return false;
+  if (!progressBar_->isVisible()) {
+    stopRequested_ = false;
+    progressLabel_->show();
+    progressBar_->show();
+    cancelButton_->show();
+    lastEvents_ = 0;
+  }
+  const qint64 now = MillisecondsNow();
+  if (now - lastEvents_ >= 50) {
+    lastEvents_ = now;
+    progressLabel_->setText(QString::fromStdString(what) + ": " + QString::number(done) + " of " +
+                            QString::number(total));
+    progressBar_->setValue(total > 0 ? static_cast<int>(1000.0 * double(done) / double(total)) : 0);
+    RefreshImage();
+    // Repaint and handle the Cancel button; commands are refused meanwhile.
+    bool wasBusy = busy_;
+    busy_ = true;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    busy_ = wasBusy;
+  }
+  return !stopRequested_ && !quitting_;
+}
+
+void MainForm::EndProgress() {
+  progressLabel_->hide();
+  progressBar_->hide();
+  cancelButton_->hide();
+  progressLabel_->clear();
+  stopRequested_ = false;
+}
 
 // --- the plot ---
 

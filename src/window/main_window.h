@@ -26,6 +26,8 @@ class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
 class QTimer;
 
 namespace teril {
@@ -85,10 +87,18 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& defaultText) override;
   void StdOut(const std::string& line) override;
+  // Long work: a progress bar and a Cancel button in the status bar; the
+  // window repaints and handles its events at most every 50 ms.
+  bool Progress(long long done, long long total, const std::string& what) override;
+  void EndProgress() override;
+  bool Busy() const { return busy_; }
+  QProgressBar* progressBar() const { return progressBar_; }
+  QPushButton* cancelButton() const { return cancelButton_; }
 
   // --- Dialogs (window_dialogs.cpp) ---
+  using Dialogs::EditFields;
   bool EditFields(const std::string& name, const std::string& caption,
-                  std::vector<DialogField>& fields) override;
+                  std::vector<DialogField>& fields, const std::string& note) override;
   std::optional<std::string> OpenFile(const std::string& title, const std::string& filter) override;
   std::optional<std::string> SaveFile(const std::string& title, const std::string& filter,
                                       const std::string& defaultExt) override;
@@ -131,6 +141,13 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   std::function<void()> waitHook_;
   std::function<void(int)> exitHandler_;
   bool quitting_ = false;
+  // Long work in progress: menu commands are refused (but for those marked
+  // to run while busy), Cancel asks the work to stop.
+  bool busy_ = false, stopRequested_ = false;
+  QProgressBar* progressBar_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
+  QLabel* progressLabel_ = nullptr;
+  qint64 lastEvents_ = 0;
   int exitCode_ = 0;
   bool startFileOpened_ = false;
   // What the image control shows: drawing count, size, and the mapping.

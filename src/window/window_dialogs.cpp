@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -35,7 +36,7 @@ QString QtFilter(const std::string& stored) {
 }
 
 bool MainForm::EditFields(const std::string& name, const std::string& caption,
-                          std::vector<DialogField>& fields) {
+                          std::vector<DialogField>& fields, const std::string& note) {
   RefreshImage();
   if (name == "Form2" && fields.size() == 4) {
     const DataSet& d = engine().data;
@@ -51,9 +52,19 @@ bool MainForm::EditFields(const std::string& name, const std::string& caption,
   dialog.setObjectName(QString::fromStdString(name));
   dialog.setWindowTitle(QString::fromStdString(caption));
   auto* form = new QFormLayout(&dialog);
+  if (!note.empty()) {
+    auto* label = new QLabel(QString::fromStdString(note), &dialog);
+    label->setObjectName("note");
+    label->setWordWrap(true);
+    form->addRow(label);
+  }
   std::vector<QLineEdit*> edits;
   for (auto& f : fields) {
     auto* e = new QLineEdit(QString::fromStdString(f.value), &dialog);
+    if (!f.hint.empty()) {
+      e->setToolTip(QString::fromStdString(f.hint));
+      e->setPlaceholderText(QString::fromStdString(f.hint));
+    }
     form->addRow(QString::fromStdString(f.label), e);
     edits.push_back(e);
   }
@@ -61,6 +72,16 @@ bool MainForm::EditFields(const std::string& name, const std::string& caption,
   form->addRow(buttons);
   connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  // OK stays disabled while a field with a check holds a text it refuses.
+  QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+  auto check = [&fields, &edits, ok] {
+    bool good = true;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      if (fields[i].valid && !fields[i].valid(edits[i]->text().toStdString())) good = false;
+    ok->setEnabled(good);
+  };
+  for (QLineEdit* e : edits) connect(e, &QLineEdit::textChanged, &dialog, check);
+  check();
   if (dialog.exec() != QDialog::Accepted) return false;
   for (std::size_t i = 0; i < fields.size(); ++i) fields[i].value = edits[i]->text().toStdString();
   return true;

@@ -70,3 +70,19 @@ TEST_F(TerminalHostTest, MessageBoxesAreMarkedLines) {
 
 }  // namespace
 }  // namespace teril
+
+namespace teril {
+namespace {
+
+TEST(TerminalHostProgress, ShortWorkPrintsNothingAndNeverStops) {
+  std::istringstream in;
+  std::ostringstream out, err;
+  TerminalHost host(in, out, err);
+  for (int i = 0; i < 1000; ++i) ASSERT_TRUE(host.Progress(i, 1000, "Batch"));
+  host.EndProgress();
+  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(out.str(), "");
+}
+
+}  // namespace
+}  // namespace teril

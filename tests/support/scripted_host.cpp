@@ -41,9 +41,11 @@ bool ScriptedHost::LoggedPart(const std::string& part) const {
   return false;
 }
 
-bool ScriptedDialogs::EditFields(const std::string&, const std::string& caption,
-                                 std::vector<DialogField>& fields) {
+bool ScriptedDialogs::EditFields(const std::string& name, const std::string& caption,
+                                 std::vector<DialogField>& fields, const std::string&) {
   shown.push_back(caption);
+  names.push_back(name);
+  shownFields.push_back(fields);
   if (fieldAnswers.empty()) return false;
   auto a = fieldAnswers.front();
   fieldAnswers.pop_front();

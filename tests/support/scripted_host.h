@@ -45,6 +45,21 @@ class ScriptedHost : public ConsoleHost {
                        const std::string& defaultText) override;
   void StdOut(const std::string& line) override { stdoutLines.push_back(line); }
 
+  // Long work: every Progress call is recorded; the call with index
+  // `stopAtProgress` (0 = the first) and every later one answer "stop".
+  struct ProgressCall {
+    long long done, total;
+    std::string what;
+  };
+  std::vector<ProgressCall> progress;
+  long long stopAtProgress = -1;
+  int progressEnds = 0;
+  bool Progress(long long done, long long total, const std::string& what) override {
+    progress.push_back({done, total, what});
+    return stopAtProgress < 0 || static_cast<long long>(progress.size()) <= stopAtProgress;
+  }
+  void EndProgress() override { ++progressEnds; }
+
   // True when some log line equals `line`.
   bool Logged(const std::string& line) const;
   // True when some log line contains `part`.
@@ -64,8 +79,11 @@ class ScriptedDialogs : public Dialogs {
   std::deque<std::vector<bool>> checkListAnswers;
   std::vector<std::string> shown;        // captions of the dialogs shown
 
+  using Dialogs::EditFields;
   bool EditFields(const std::string& name, const std::string& caption,
-                  std::vector<DialogField>& fields) override;
+                  std::vector<DialogField>& fields, const std::string& note) override;
+  std::vector<std::string> names;  // dialog names of EditFields, in order
+  std::vector<std::vector<DialogField>> shownFields;  // the fields as they were offered
   std::optional<std::string> OpenFile(const std::string& title, const std::string&) override;
   std::optional<std::string> SaveFile(const std::string& title, const std::string&,
                                       const std::string&) override;
