@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 #include <set>
+#include <stdexcept>
 #include <system_error>
 
 #include "engine/engine.h"
@@ -120,6 +121,22 @@ void ChangeNNH(Engine& e) {
   e.eph.NNH = IntegerAnswer(answer, 1, 500).value_or(500);
   e.LogLine("NNH is now=" + Str(static_cast<long long>(e.eph.NNH)) + " from " + "500");
   WriteSettings(e);
+}
+
+// Inserts `c` after the entry named by c.after, or else after the last
+// entry of its menu so far (at the end when its menu has none yet).
+void Place(std::vector<NamedCommand>& list, NamedCommand c) {
+  auto at = list.end();
+  if (!c.after.empty()) {
+    auto anchor = std::find_if(list.begin(), list.end(),
+                               [&](const NamedCommand& x) { return x.name == c.after; });
+    if (anchor == list.end()) throw std::logic_error("registry: no entry named " + c.after);
+    at = anchor + 1;
+  } else {
+    for (auto it = list.begin(); it != list.end(); ++it)
+      if (it->menu == c.menu) at = it + 1;
+  }
+  list.insert(at, std::move(c));
 }
 
 std::vector<NamedCommand> BuildRegistry() {
@@ -291,6 +308,14 @@ std::vector<NamedCommand> BuildRegistry() {
             [](Engine& e) { e.host.MessageBox(AboutText()); });
   // Exit
   add("Exit1", "Exit", "Exit", "", [](Engine&) { throw ProgramExit{0}; });
+
+  // The subsystems' own entries, each placed after the entry it names or
+  // at the end of its menu.
+  for (auto lists : {BatchCommands, ClassicalExtremaCommands, MeanCommands, CorrelationCommands,
+                     RunningParabolaCommands, FourierCommands, BlazhkoCommands, BootstrapCommands,
+                     PeriodogramCommands}) {
+    for (NamedCommand& c : lists()) Place(list, std::move(c));
+  }
   return list;
 }
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace teril {
 
@@ -29,7 +30,25 @@ struct NamedCommand {
   // Runs even while long work is in progress (the abort of a batch run);
   // every other command is refused then, as an injected key would be.
   bool whileBusy = false;
+  // The entry that this one follows in the registry (and so in its menu),
+  // by name; empty: after the entries before it in its own list. Lets a
+  // subsystem's list place items into menus that others fill.
+  std::string after;
 };
+
+// The entries that each subsystem adds to the registry, in the order each
+// wants them (see NamedCommand::after). Each is defined beside the commands
+// it runs.
+std::vector<NamedCommand> ApproximationCommands();    // extrema: the methods
+std::vector<NamedCommand> BatchCommands();            // extrema: intervals and the batch run
+std::vector<NamedCommand> ClassicalExtremaCommands(); // extrema: 3-point parabola, Kwee-van Woerden
+std::vector<NamedCommand> MeanCommands();             // smoothing: means, histogram, sigma
+std::vector<NamedCommand> CorrelationCommands();      // smoothing: correlation, ACF
+std::vector<NamedCommand> RunningParabolaCommands();  // smoothing: running parabola, scalegrams
+std::vector<NamedCommand> FourierCommands();          // periodicity: trigonometric polynomial, T0 P Q, O-C
+std::vector<NamedCommand> BlazhkoCommands();          // periodicity: two-frequency fit
+std::vector<NamedCommand> BootstrapCommands();        // periodicity: bootstrap samples
+std::vector<NamedCommand> PeriodogramCommands();      // periodicity: period search
 
 // Runs a named command as the menu would: a failing command shows its
 // message and ends; the file run goes on. Returns false for an unknown name.

@@ -46,7 +46,4 @@ std::string ExtrLine(const Engine& engine, int method);
 // "Square": shows or hides the residual map over the plot.
 void ToggleResidualMap(Engine& engine);
 
-// The menu items of the Approximation menu, in menu order.
-std::vector<NamedCommand> ApproximationCommands();
-
 }  // namespace teril
