@@ -4,7 +4,12 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <string>
 
 namespace teril {
 
@@ -60,12 +65,34 @@ void WriteFile(const std::string& path, std::string_view content) {
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view content) {
-  std::string tmp = path + ".tmp~";
-  std::FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) Fail(path);
+  // The temporary file gets a name of its own (process and a counter),
+  // created exclusively: two programs saving the same file at once (the
+  // settings file, say) must not write into one temporary file.
+  static std::atomic<unsigned> counter{0};
+  std::string tmp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    tmp = path + ".tmp~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) Fail(path);
+  }
+  if (fd < 0) Fail(path);
+  std::FILE* f = ::fdopen(fd, "wb");
+  if (!f) {
+    int e = errno;
+    ::close(fd);
+    std::remove(tmp.c_str());
+    errno = e;
+    Fail(path);
+  }
   try {
     WriteAll(f, path, content);
-    if (std::fflush(f) != 0) Fail(path);
+    if (std::fflush(f) != 0) {
+      int e = errno;
+      std::fclose(f);
+      errno = e;
+      Fail(path);
+    }
     Close(f, path);
   } catch (...) {
     std::remove(tmp.c_str());
