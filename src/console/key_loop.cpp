@@ -17,6 +17,7 @@
 #include "plot/draw.h"
 #include "plot/marks.h"
 #include "plot/view.h"
+#include "smoothing/running_parabola.h"
 
 namespace teril {
 namespace {
@@ -339,7 +340,7 @@ const std::array kExtendedTable{
     KeyEntry{'/', nullptr, C::Wrap, "3-point parabola"},
     KeyEntry{'@', ChangeOutputName},
     KeyEntry{'$', ChangeNNHKey},
-    KeyEntry{'^', nullptr, C::Rescale, "Running parabola"},
+    KeyEntry{'^', RunningParabolaKey},
     KeyEntry{'&', LeftEdge},
     KeyEntry{'*', RightEdge},
     KeyEntry{'(', DivideByT},

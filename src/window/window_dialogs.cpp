@@ -1,6 +1,6 @@
-// The dialogs port of the main window: Form2 gets its own layout, other
-// forms of edit fields a generic one; file dialogs, the yes/no question and
-// the check list.
+// The dialogs port of the main window: Form2 and Fm3RP2 get their own
+// layouts, other forms of edit fields a generic one; file dialogs, the
+// yes/no question and the check list.
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -16,6 +16,7 @@
 #include "engine/engine.h"
 #include "window/main_window.h"
 #include "window/print_precision_dialog.h"
+#include "window/scalegram_dialog.h"
 
 namespace teril {
 
@@ -43,6 +44,13 @@ bool MainForm::EditFields(const std::string& name, const std::string& caption,
     std::vector<std::string> values;
     for (auto& f : fields) values.push_back(f.value);
     PrintPrecisionDialog dialog(values, d.n > 0 ? d.t[1] : 0, d.n > 0 ? d.x[1] : 0, d.n > 0, this);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    auto v = dialog.Values();
+    for (std::size_t i = 0; i < fields.size(); ++i) fields[i].value = v[i];
+    return true;
+  }
+  if (name == "Fm3RP2" && fields.size() == 2) {
+    ScalegramDialog dialog(fields, caption, this);
     if (dialog.exec() != QDialog::Accepted) return false;
     auto v = dialog.Values();
     for (std::size_t i = 0; i < fields.size(); ++i) fields[i].value = v[i];
