@@ -43,6 +43,18 @@ int FirstInWindow(const double* t, int n, int from, double tc, double dt) {
   return lo;
 }
 
+int WindowEnd(const double* t, int n, int from, double tc, double dt) {
+  int lo = from, hi = n + 1;
+  while (lo < hi) {
+    const int mid = lo + (hi - lo) / 2;
+    if ((t[mid] - tc) / dt < 1)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return lo;
+}
+
 int FirstUnsorted(const double* t, int n) {
   for (int k = 2; k <= n; ++k)
     if (t[k] < t[k - 1]) return k;

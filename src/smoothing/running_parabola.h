@@ -47,8 +47,12 @@ struct CentreFit {
 CentreFit SolveCentre(const ParabolaSums& s);
 
 // Index of the first point at or after `from` whose offset from tc lies
-// inside the window (u > -1), or n + 1 when none. t[1..n] ascending.
+// inside the window (u = (t - tc)/dt > -1), or n + 1 when none; and of the
+// first point at or after `from` beyond it (u >= 1), or n + 1. t[1..n]
+// ascending, dt > 0: u then rises with the index, so both are found by
+// bisection and the window is lo .. end - 1.
 int FirstInWindow(const double* t, int n, int from, double tc, double dt);
+int WindowEnd(const double* t, int n, int from, double tc, double dt);
 
 // The first k in 2..n with t[k] < t[k-1], or 0 when t[1..n] ascends.
 int FirstUnsorted(const double* t, int n);

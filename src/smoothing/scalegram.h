@@ -28,10 +28,23 @@ struct ScalegramSums {
   int near = 0;
 };
 
-// The sums of the window around t[i] over the points lo..n (lo: the first
-// point with u > -1; t ascending), stopping at the first u >= 1.
-ScalegramSums WindowSums(const double* t, const double* x, int n, int lo, int i, double dt,
-                         double u0, double xShift);
+// The window around t_c as ranges of indices (t ascending, dt > 0):
+// lo..end - 1 are the points with -1 < u < 1, nearLo..nearEnd - 1 those
+// with -U0 <= u <= U0. Every edge only moves forward as t_c grows.
+struct WindowRange {
+  int lo = 1, end = 1, nearLo = 1, nearEnd = 1;
+};
+// The ranges around tc found by bisection.
+WindowRange WindowAt(const double* t, int n, double tc, double dt, double u0);
+// The ranges moved forward from those of an earlier centre to tc.
+void AdvanceWindow(const double* t, int n, double tc, double dt, double u0, WindowRange& w);
+
+// The sums of the window `r` around t[i] (near: nearEnd - nearLo). The
+// points are taken four at a time in four running sums added at the end,
+// then the last ones one by one: a fixed order for every window, on every
+// processor.
+ScalegramSums WindowSums(const double* t, const double* x, const WindowRange& r, int i, double dt,
+                         double xShift);
 
 // What one centre contributes to the statistics of its dt (see
 // ScalegramStep); `used` is false when the centre does not count.
