@@ -2,10 +2,19 @@
 // "parabola") and the pieces the table and the scalegram share.
 #include "smoothing/running_parabola.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "base/numfmt.h"
 #include "plot/draw.h"
 
 namespace teril {
+namespace {
+
+// Points between two calls of the progress display.
+constexpr int kProgressEvery = 16384;
+
+}  // namespace
 
 double RunningParabolaWeight(double c, double dt) {
   const double u = c / dt;
@@ -83,9 +92,21 @@ bool RunningParabolaPoints(Engine& engine) {
   engine.LogLine("0");
   engine.LogLine("180");
   engine.LogLine("RP computation");
-  RunningParabolaResiduals(d.t.data(), d.x.data(), d.n, dt, d.s.data(),
-                           [&engine](int left) { engine.LogLine(left); });
+  // Into a copy, so that a stopped run leaves the old s.
+  std::vector<double> s(d.n + 1);
+  const int n = d.n;
+  ProgressScope progress(engine.host);
+  auto before = [&](int k) {
+    if ((n - k) % 100 == 0) engine.LogLine(n - k);
+    return k % kProgressEvery != 0 || progress.Step(k, n, "Running parabola");
+  };
+  const bool done = RunningParabolaResiduals(d.t.data(), d.x.data(), n, dt, s.data(), before);
   SetPenColor(engine, 14);
+  if (!done) {
+    engine.LogLine("Running parabola stopped: s is unchanged");
+    return false;
+  }
+  std::copy(s.begin() + 1, s.end(), d.s.begin() + 1);
   return true;
 }
 

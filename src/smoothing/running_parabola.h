@@ -59,17 +59,20 @@ int FirstUnsorted(const double* t, int n);
 
 // The smoothed value at every point k = 1..n (t ascending, dt > 0), with
 // v = t[i] - t[k]: a0 from SolveCentre, or x[k] itself when the window is
-// too thin (det <= 0 or rho < 0.001). Writes s[k] := x[k] - a0 and, when
-// `countdown` is set, calls it with n - k whenever n - k is a multiple of
-// 100. Cost: the number of point pairs within dt of each other.
-template <class Countdown>
-void RunningParabolaResiduals(const double* t, const double* x, int n, double dt, double* s,
-                              Countdown&& countdown);
+// too thin (det <= 0 or rho < 0.001); s[k] := x[k] - a0. `before(k)` is
+// called before each point; when it answers false the work stops there
+// and false is returned (s[1..k-1] are written). Cost: the number of point
+// pairs within dt of each other.
+template <class Before>
+bool RunningParabolaResiduals(const double* t, const double* x, int n, double dt, double* s,
+                              Before&& before);
 
 // The points form: refuses dt <= 0 or t not ascending with a log line
 // (then nothing changes and false is returned); otherwise pen 27 (its log
 // line "Color overflow"), the lines "0", "180", "RP computation", the
-// countdown, s[k] := x[k] - a0 for every point, pen 14.
+// countdown n - k whenever it is a multiple of 100, s[k] := x[k] - a0 for
+// every point, pen 14. Long runs feed the progress display; when it asks
+// to stop, s keeps its old values and false is returned.
 bool RunningParabolaPoints(Engine& engine);
 
 // Key "~^": pending prompt "Dt=" + dt, RunningParabolaPoints, fit marks on.
@@ -95,12 +98,12 @@ const std::string& RunningParabolaCitation();
 
 // --- template definition ---
 
-template <class Countdown>
-void RunningParabolaResiduals(const double* t, const double* x, int n, double dt, double* s,
-                              Countdown&& countdown) {
+template <class Before>
+bool RunningParabolaResiduals(const double* t, const double* x, int n, double dt, double* s,
+                              Before&& before) {
   int start = 1;
   for (int k = 1; k <= n; ++k) {
-    if ((n - k) % 100 == 0) countdown(n - k);
+    if (!before(k)) return false;
     const double tc = t[k];
     ParabolaSums sums;
     // The previous window began at `start`; with ascending t this one
@@ -125,6 +128,7 @@ void RunningParabolaResiduals(const double* t, const double* x, int n, double dt
     if (fit.rho < 0.001) a0 = x[k];  // too few or too one-sided points: no smoothing
     s[k] = x[k] - a0;
   }
+  return true;
 }
 
 }  // namespace teril

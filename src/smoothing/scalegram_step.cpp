@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -243,7 +244,13 @@ std::optional<ScalegramRecord> ScalegramStep(const double* t, const double* x, i
     }
   };
   std::vector<std::thread> pool;
-  for (int k = 1; k < threads; ++k) pool.emplace_back(worker);
+  for (int k = 1; k < threads; ++k) {
+    try {
+      pool.emplace_back(worker);
+    } catch (const std::system_error&) {
+      break;  // no thread to be had: the calling thread does the rest
+    }
+  }
   // The calling thread works too and reports between its blocks.
   for (int b; (b = next.fetch_add(1)) < blocks;) {
     run(b);

@@ -133,6 +133,21 @@ TEST_F(RunningParabolaPointsTest, LogsTheBannerAndACountdownEveryHundredPoints) 
   EXPECT_EQ(engine->view.penIndex, 14);
 }
 
+TEST_F(RunningParabolaPointsTest, StoppedFromTheProgressDisplayLeavesSAsItWas) {
+  std::vector<double> t, x;
+  testing::UnevenSeries(40000, 8, t, x);
+  Load(t, x);
+  engine->run.rpDeltaT = 5;
+  host.stopAtProgress = 1;  // go on at the first report, stop at the second
+  EXPECT_FALSE(RunningParabolaPoints(*engine));
+  ASSERT_EQ(host.progress.size(), 2u);
+  EXPECT_EQ(host.progress[0].done, 16384);
+  EXPECT_EQ(host.progress[0].total, 40000);
+  for (double r : Residuals()) ASSERT_EQ(r, 1);
+  EXPECT_TRUE(host.Logged("Running parabola stopped: s is unchanged"));
+  EXPECT_EQ(host.progressEnds, 1);
+}
+
 TEST_F(RunningParabolaPointsTest, UnsortedDataOrANonPositiveHalfWidthChangeNothing) {
   Load({0, 2, 1, 3}, {1, 2, 3, 4});
   ASSERT_FALSE(RunningParabolaPoints(*engine));
