@@ -16,6 +16,7 @@
 #include "lsq/lsq_state.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
+#include "smoothing/mean_state.h"
 
 namespace teril {
 
@@ -94,6 +95,7 @@ class Engine {
   LsqState lsq;         // least squares: normal matrix, Coef, u, y, r, model parameters
   ApproxState approx;   // approximation engine: results, residual map
   ApproxOutputState approxOut;  // result output of the approximation commands
+  MeanState means;      // bin table of the bin mean, t decimals at load
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;
