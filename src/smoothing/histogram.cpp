@@ -20,10 +20,17 @@ HistogramResult ComputeHistogram(const DataSet& d, const ViewState& v, int m) {
   h.counts.assign(static_cast<std::size_t>(m) + 1, 0);
   const int first = std::max(1, v.firstVisible);
   const int last = std::min(v.lastVisible, d.n);
-  auto visible = [&](int i) { return d.t[i] >= v.tMin && d.t[i] <= v.tMax; };
+  // Plain pointers and local sums: the compiler need not assume that a
+  // count written may alias the data or the results.
+  const double* t = d.t.data();
+  const double* x = d.x.data();
+  const double tMin = v.tMin, tMax = v.tMax, xMin = v.xMin;
+  auto visible = [=](int i) { return t[i] >= tMin && t[i] <= tMax; };
 
-  const double range = v.xMax - v.xMin;
+  const double range = v.xMax - xMin;
   const double f = range != 0 ? m / range / 1.000001 : 0;
+  int* counts = h.counts.data();
+  int N = 0;
   double sum = 0;
   for (int i = first; i <= last; ++i) {
     if (!visible(i)) continue;
@@ -31,22 +38,23 @@ HistogramResult ComputeHistogram(const DataSet& d, const ViewState& v, int m) {
     // a point far outside the limits must not overflow the bin number.
     double b = 1;
     if (range != 0)
-      b = std::trunc((d.x[i] - v.xMin) * f) + 1;
-    else if (d.x[i] != v.xMin)
+      b = std::trunc((x[i] - xMin) * f) + 1;
+    else if (x[i] != xMin)
       continue;
     if (!(b >= 1 && b <= m)) continue;
-    ++h.counts[static_cast<std::size_t>(b)];
-    ++h.N;
-    sum += d.x[i];
+    ++counts[static_cast<std::size_t>(b)];
+    ++N;
+    sum += x[i];
   }
-  for (int b = 1; b <= m; ++b) h.maxCount = std::max(h.maxCount, h.counts[b]);
-  if (h.N == 0) return h;  // mean 0, sigma 0, A 0, E -3
-  h.mean = sum / h.N;
+  h.N = N;
+  for (int b = 1; b <= m; ++b) h.maxCount = std::max(h.maxCount, counts[b]);
+  if (N == 0) return h;  // mean 0, sigma 0, A 0, E -3
+  h.mean = sum / N;
 
   double s2 = 0, s3 = 0, s4 = 0;
   for (int i = first; i <= last; ++i) {
     if (!visible(i)) continue;
-    const double dv = d.x[i] - h.mean;
+    const double dv = x[i] - h.mean;
     const double d2 = dv * dv;
     s2 += d2;
     s3 += d2 * dv;
