@@ -17,6 +17,7 @@
 #include "periodicity/blazhko_state.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
+#include "smoothing/mean_state.h"
 
 namespace teril {
 
@@ -96,6 +97,7 @@ class Engine {
   ApproxState approx;   // approximation engine: results, residual map
   ApproxOutputState approxOut;  // result output of the approximation commands
   BlazhkoState blazhko;         // two-frequency fit: dialog answers and results
+  MeanState means;      // bin table of the bin mean, t decimals at load
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;
