@@ -74,6 +74,7 @@ bool LoadDataFile(Engine& engine) {
   }
   r.columnX = columns.columnX;
   r.headerLines = columns.headerLines;
+  engine.means.tDecimalsAtLoad = d.tDecimals;
   if (int last = LastUnsortedIndex(d); last > 0) {
     d.phased = true;
     engine.LogLine("Unsorted! (");

@@ -17,6 +17,9 @@
 #include "plot/draw.h"
 #include "plot/marks.h"
 #include "plot/view.h"
+#include "smoothing/histogram.h"
+#include "smoothing/interpolation_table.h"
+#include "smoothing/means.h"
 #include "smoothing/running_parabola.h"
 
 namespace teril {
@@ -187,7 +190,7 @@ const std::array kMainTable{
     KeyEntry{14, TimeToIndexKey},
     KeyEntry{18, LoadedTimeKey},
     KeyEntry{'V', InterpolateKey},
-    KeyEntry{23, nullptr, C::Read, "Mean error"},
+    KeyEntry{23, MeanErrorKey},
     KeyEntry{'F', PhaseKey},
     KeyEntry{19, NextFrequency},
     KeyEntry{1, PrevFrequency},
@@ -195,7 +198,7 @@ const std::array kMainTable{
     KeyEntry{'C', ColumnKey},
     KeyEntry{'K', SColumnKey},
     KeyEntry{21, nullptr, C::Restore, "Smoothed value at the regression line"},
-    KeyEntry{'W', nullptr, C::Read, "Weighted sigma statistics"},
+    KeyEntry{'W', SigmaStatisticsKey},
     KeyEntry{'L', SetViewLimits},
     KeyEntry{']', NextMarkedInterval},
     KeyEntry{'`', FractionalKey},
@@ -250,7 +253,7 @@ const std::array kQTable{
     KeyEntry{'1', QCycles},
     KeyEntry{'2', QHalfCycles},
     KeyEntry{'P', QPeriod},
-    KeyEntry{'I', nullptr, C::Rescale, "Interpolation table"},
+    KeyEntry{'I', InterpolatedTableKey},
     KeyEntry{'X', QForgetLinear},
     KeyEntry{'8', nullptr, C::Rescale, "Trigonometric Polynomial"},
     KeyEntry{'6', QSquare},
@@ -325,9 +328,9 @@ const std::array kExtendedTable{
     KeyEntry{'3', ReloadKey},
     KeyEntry{'0', EndKey},
     KeyEntry{'G', CloseKey},
-    KeyEntry{'4', nullptr, C::Wrap, "Bin mean"},
-    KeyEntry{'M', nullptr, C::Window, "Point mean curve"},
-    KeyEntry{'}', nullptr, C::Window, "Histogram and moments"},
+    KeyEntry{'4', BinMeanKey},
+    KeyEntry{'M', PointMeanKey},
+    KeyEntry{'}', HistogramKey},
     KeyEntry{'5', ToggleMarksFormat},
     KeyEntry{'6', ScrollLeft},
     KeyEntry{'9', ScrollRight},

@@ -14,8 +14,10 @@
 #include "extrema/approx_state.h"
 #include "extrema/approximation_commands.h"
 #include "lsq/lsq_state.h"
+#include "periodicity/blazhko_state.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
+#include "smoothing/mean_state.h"
 
 namespace teril {
 
@@ -94,6 +96,8 @@ class Engine {
   LsqState lsq;         // least squares: normal matrix, Coef, u, y, r, model parameters
   ApproxState approx;   // approximation engine: results, residual map
   ApproxOutputState approxOut;  // result output of the approximation commands
+  BlazhkoState blazhko;         // two-frequency fit: dialog answers and results
+  MeanState means;      // bin table of the bin mean, t decimals at load
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;

@@ -44,7 +44,7 @@ std::vector<NamedCommand> RunningParabolaCommands() {
       "ScalegramPeriodogram1", "RuPar", "Scalegram->Periodogram",
       [](Engine& e) { e.console.InjectKey(std::string(1, '\x07')); }, "RunningParabolaScalegram1"));
   for (std::size_t i = 1; i < list.size(); ++i) list[i].visible = false;
-  list.push_back(Item("ScalegramMean1", "Mean", "Scalegram Mean", ScalegramMean, "ChangeNNH"));
+  list.push_back(Item("ScalegramMean1", "Mean", "Scalegram Mean", ScalegramMean, "Histogram"));
   return list;
 }
 

@@ -4,6 +4,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "smoothing/means.h"
 
 namespace teril {
 
@@ -76,10 +77,9 @@ void ScalegramMean(Engine& engine) {
   for (const ScaleRow& r : rows) text += FormatScaleRow(r) + "\n";
   WriteFile("_Scale.dat", text);
   if (best > 0) engine.eph.NNH = best;
-  // The bin mean as its key runs it: drawn, one key consumed, the plot
-  // redrawn.
-  Console& c = engine.console;
-  if (c.waitingForInput == 1 && c.inputMode == kModeKey) c.InjectKey("~4");
+  // Drawn over the plot and filed in _f4.dat; the engine goes on waiting
+  // for its key, and the next command redraws the plot.
+  BinMean(engine);
 }
 
 }  // namespace teril

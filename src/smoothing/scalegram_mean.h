@@ -35,7 +35,8 @@ std::string FormatScaleRow(const ScaleRow& r);
 
 // ScalegramMean1: writes the rows to "_Scale.dat" (created afresh), sets
 // NNH to the best k (left alone when no k has R > 0) and runs the bin mean
-// with it. Throws IoError when the file cannot be written.
+// with it (BinMean: drawn and appended to "_f4.dat"). Throws IoError when a
+// file cannot be written.
 void ScalegramMean(Engine& engine);
 
 }  // namespace teril

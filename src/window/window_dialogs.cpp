@@ -82,6 +82,12 @@ bool MainForm::EditFields(const std::string& name, const std::string& caption,
   connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   // OK stays disabled while a field with a check holds a text it refuses.
   QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+  if (name == "Blazhko") {
+    // Its button reads "Ok"; a standard button would get its text back when shown.
+    buttons->removeButton(ok);
+    delete ok;
+    ok = buttons->addButton("Ok", QDialogButtonBox::AcceptRole);
+  }
   auto check = [&fields, &edits, ok] {
     bool good = true;
     for (std::size_t i = 0; i < fields.size(); ++i)

@@ -81,6 +81,10 @@ TEST_F(ScalegramMeanTest, TenVisiblePointsGiveNineRowsAndNNHAtTheLargestRatio) {
   }
   EXPECT_EQ(best, 2);
   EXPECT_EQ(engine->eph.NNH, best);
+  // The bin mean followed with two bins of five points each.
+  const auto f4 = ReadLines("_f4.dat");
+  ASSERT_EQ(f4.size(), 2u);
+  EXPECT_EQ(f4[1].substr(f4[1].size() - 7), "  2   5");
 }
 
 TEST_F(ScalegramMeanTest, AConstantSignalLeavesNNHAlone) {
@@ -105,15 +109,6 @@ TEST_F(ScalegramMeanTest, FewerThanTwoVisiblePointsWriteAnEmptyFile) {
   ScalegramMean(*engine);
   EXPECT_TRUE(FileExists("_Scale.dat"));
   EXPECT_TRUE(ReadLines("_Scale.dat").empty());
-}
-
-TEST_F(ScalegramMeanTest, SendsTheBinMeanKeyWhileTheEngineWaitsForOne) {
-  Load({0, 1, 2, 3}, {0, 1, 0, 1});
-  Window(0, 1.5);
-  engine->console.waitingForInput = 1;
-  engine->console.inputMode = kModeKey;
-  ScalegramMean(*engine);
-  EXPECT_EQ(engine->console.answer, "~4");
 }
 
 }  // namespace
