@@ -22,10 +22,11 @@ TEST_F(ConsoleRunningParabolaTest, ActionTableScalegramAndDerivative) {
   }
   WriteText("lc.dat", text);
   // ":parabola" and dt = 2; ":RP_Table" and ten empty answers (dt stays 2);
-  // the scalegram for 20 lg dt = 10 .. 12; "^G"; save to lc$.dat; quit.
+  // the scalegram for 20 lg dt = 10 .. 12; the scalegram mean; "^G"; save
+  // to lc$.dat; quit.
   const std::string script =
       ":parabola\\n2\\n:RP_Table\\n\\n\\n\\n\\n\\n\\n\\n\\n\\n\\n"
-      ":RunningParabolaScalegram1\\n10\\n12\\n^G\\n~2\\n;\\n";
+      ":RunningParabolaScalegram1\\n10\\n12\\n:ScalegramMean1\\n^G\\n~2\\n;\\n";
   std::string cmd = "cd '" + dir.string() + "' && printf '" + script + "' | TERIL_HOME='" +
                     (dir / "home").string() +
                     "' QT_QPA_PLATFORM=offscreen " TERIL_BINARY " --console lc.dat > out.txt 2>&1";
@@ -45,6 +46,9 @@ TEST_F(ConsoleRunningParabolaTest, ActionTableScalegramAndDerivative) {
   ASSERT_EQ(records.size(), 3u);
   EXPECT_EQ(records[0].substr(0, 13), "     3.162278");
   EXPECT_EQ(records[0].substr(19, 6), "   300");
+  // 200 numbers of bins for 300 visible points, then the bin mean.
+  EXPECT_EQ(ReadLines("_Scale.dat").size(), 200u);
+  EXPECT_FALSE(ReadLines("_f4.dat").empty());
   // Code 7 took one point away before the save.
   EXPECT_EQ(ReadLines("lc$.dat").size(), 299u);
 }

@@ -2,6 +2,7 @@
 // stopping and refusals; the scalegram-to-periodogram item.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/io.h"
@@ -156,7 +157,13 @@ TEST(RunningParabolaRegistry, ItemsShortcutAndMenus) {
     EXPECT_EQ(c->menu, "RuPar");
     EXPECT_FALSE(c->visible);
   }
-  EXPECT_EQ(FindCommand("ScalegramMean1")->menu, "Mean");
+  // In the Mean menu between Histogram and Mean Error.
+  const auto& all = Commands();
+  auto at = [&](const char* name) {
+    return std::find_if(all.begin(), all.end(), [&](auto& c) { return c.name == name; });
+  };
+  EXPECT_EQ(at("ScalegramMean1") - at("Histogram"), 1);
+  EXPECT_EQ(at("MeanError1") - at("ScalegramMean1"), 1);
 }
 
 }  // namespace
