@@ -13,6 +13,7 @@
 #include "data/data_set.h"
 #include "extrema/approx_state.h"
 #include "extrema/approximation_commands.h"
+#include "extrema/classical_state.h"
 #include "lsq/lsq_state.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
@@ -94,6 +95,7 @@ class Engine {
   LsqState lsq;         // least squares: normal matrix, Coef, u, y, r, model parameters
   ApproxState approx;   // approximation engine: results, residual map
   ApproxOutputState approxOut;  // result output of the approximation commands
+  ClassicalState classical;     // three-point parabola: sigma_0
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;
