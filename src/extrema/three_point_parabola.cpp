@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "base/io.h"
@@ -59,7 +60,18 @@ ThreePointFit FitThreePoints(const std::array<double, 4>& t, const std::array<do
   const double s1 = (x[2] - x[1]) / h1, s2 = (x[3] - x[2]) / h2;
   f.l = (s1 * h2 + s2 * h1) / (h1 + h2);
   f.a = (s2 - s1) / (h1 + h2);
-  if (f.a == 0) {
+  // Points read as decimals are not exactly collinear in binary: a curvature
+  // at the level of the rounding of t and x is no curvature (its vertex would
+  // lie anywhere). The second difference h1 (x_3 - x_2) - h2 (x_2 - x_1) is
+  // compared with what the rounding of the six numbers can make of it.
+  const double eps = std::numeric_limits<double>::epsilon();
+  const double dx1 = x[2] - x[1], dx2 = x[3] - x[2];
+  const double xScale = std::max({std::fabs(x[1]), std::fabs(x[2]), std::fabs(x[3])});
+  const double tScale = std::max({std::fabs(t[1]), std::fabs(t[2]), std::fabs(t[3])});
+  const double noise =
+      8 * eps *
+      (xScale * (std::fabs(h1) + std::fabs(h2)) + tScale * (std::fabs(dx1) + std::fabs(dx2)));
+  if (f.a == 0 || std::fabs(h1 * dx2 - h2 * dx1) <= noise) {
     f.outcome = ThreePointFit::kStraightLine;
     return f;
   }

@@ -35,8 +35,10 @@ struct ThreePointFit {
 };
 
 // kSameTimes when two of the three times are equal (h1, h2 or h1 + h2 is
-// 0); kStraightLine when a = 0 or the vertex lies beyond the range of
-// doubles (the points are collinear to the precision of the numbers).
+// 0); kStraightLine when the points are collinear to the precision of the
+// numbers: a = 0, or the second difference h1 (x_3 - x_2) - h2 (x_2 - x_1)
+// within 8 eps (max|x| (|h1| + |h2|) + max|t| (|x_2 - x_1| + |x_3 - x_2|)),
+// or a vertex beyond the range of doubles.
 ThreePointFit FitThreePoints(const std::array<double, 4>& t, const std::array<double, 4>& x,
                              double sigma0);
 
