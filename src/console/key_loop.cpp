@@ -12,6 +12,7 @@
 #include "data/save.h"
 #include "data/settings.h"
 #include "data/transform.h"
+#include "extrema/three_point_parabola.h"
 #include "periodicity/phase.h"
 #include "plot/cursor.h"
 #include "plot/draw.h"
@@ -339,7 +340,7 @@ const std::array kExtendedTable{
     KeyEntry{'d', LastPoint},
     KeyEntry{'i', KeepObserver},
     KeyEntry{'D', DeleteObserver},
-    KeyEntry{'/', nullptr, C::Wrap, "3-point parabola"},
+    KeyEntry{'/', ThreePointParabolaKey},
     KeyEntry{'@', ChangeOutputName},
     KeyEntry{'$', ChangeNNHKey},
     KeyEntry{'^', nullptr, C::Rescale, "Running parabola"},

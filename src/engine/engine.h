@@ -13,6 +13,7 @@
 #include "data/data_set.h"
 #include "extrema/approx_state.h"
 #include "extrema/approximation_commands.h"
+#include "extrema/classical_state.h"
 #include "lsq/lsq_state.h"
 #include "periodicity/blazhko_state.h"
 #include "plot/canvas.h"
@@ -98,6 +99,7 @@ class Engine {
   ApproxOutputState approxOut;  // result output of the approximation commands
   BlazhkoState blazhko;         // two-frequency fit: dialog answers and results
   MeanState means;      // bin table of the bin mean, t decimals at load
+  ClassicalState classical;     // three-point parabola: sigma_0
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;
