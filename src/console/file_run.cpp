@@ -70,6 +70,8 @@ bool LoadDataFile(Engine& engine) {
     r.headerLines = columns.headerLines;
     for (int i = 1; i <= d.n; ++i) d.t0[i] = d.t[i];
     r.countAtLoad = d.n;
+    r.tDecimalsAtLoad = d.tDecimals;
+    r.xDecimalsAtLoad = d.xDecimals;
     throw;
   }
   r.columnX = columns.columnX;
@@ -85,6 +87,8 @@ bool LoadDataFile(Engine& engine) {
   }
   for (int i = 1; i <= d.n; ++i) d.t0[i] = d.t[i];
   r.countAtLoad = d.n;
+  r.tDecimalsAtLoad = d.tDecimals;
+  r.xDecimalsAtLoad = d.xDecimals;
   return true;
 }
 

@@ -16,6 +16,7 @@
 #include "lsq/lsq_state.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
+#include "smoothing/correlation_state.h"
 
 namespace teril {
 
@@ -56,6 +57,7 @@ struct FileRunState {
   std::vector<double> frequencyList;
   int frequencyIndex = 0;
   int countAtLoad = 0;            // n after loading (lag diagram)
+  int tDecimalsAtLoad = 5, xDecimalsAtLoad = 5;  // print decimals of t and x as loaded
   double rpDeltaT = 50;
   bool correlationFollowUp = false;
   double lastParabolaPeriod = 0;  // period found by the last three-point parabola (0: none)
@@ -94,6 +96,7 @@ class Engine {
   LsqState lsq;         // least squares: normal matrix, Coef, u, y, r, model parameters
   ApproxState approx;   // approximation engine: results, residual map
   ApproxOutputState approxOut;  // result output of the approximation commands
+  CorrelationState correlation;  // correlation and regression of the visible points
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;
