@@ -19,6 +19,7 @@
 #include "plot/canvas.h"
 #include "plot/view_state.h"
 #include "smoothing/mean_state.h"
+#include "smoothing/correlation_state.h"
 
 namespace teril {
 
@@ -59,6 +60,7 @@ struct FileRunState {
   std::vector<double> frequencyList;
   int frequencyIndex = 0;
   int countAtLoad = 0;            // n after loading (lag diagram)
+  int tDecimalsAtLoad = 5, xDecimalsAtLoad = 5;  // print decimals of t and x as loaded
   double rpDeltaT = 50;
   bool correlationFollowUp = false;
   double lastParabolaPeriod = 0;  // period found by the last three-point parabola (0: none)
@@ -100,6 +102,7 @@ class Engine {
   BlazhkoState blazhko;         // two-frequency fit: dialog answers and results
   MeanState means;      // bin table of the bin mean, t decimals at load
   ClassicalState classical;     // three-point parabola: sigma_0
+  CorrelationState correlation;  // correlation and regression of the visible points
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;
