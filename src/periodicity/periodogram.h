@@ -4,7 +4,7 @@
 // (cycles per unit of t), k = 0 .. count-1:
 //
 //  * LombScargle: the generalised Lomb-Scargle periodogram with a floating
-//    mean (Zechmeister & Kuerster 2009, A&A 496, 577): at each f the
+//    mean (Zechmeister & Kürster 2009, A&A 496, 577): at each f the
 //    weighted least-squares fit of y = c + a cos(2 pi f t) + b sin(2 pi f t)
 //    and its power p(f) = 1 - chi2(f) / chi2_0, chi2_0 the weighted sum of
 //    squares about the weighted mean; 0 <= p <= 1. The semi-amplitude is
@@ -74,6 +74,9 @@ using PeriodogramProgress = std::function<bool(long long done, long long total)>
 
 struct PeriodogramOptions {
   int threads = 0;  // direct sums: threads to use; 0 = every core
+  // Fast method: frequencies transformed at once (the memory is about
+  // 200 bytes per frequency); 0 = 2^20.
+  long long fastChunk = 0;
   PeriodogramProgress progress;
 };
 
@@ -87,7 +90,7 @@ bool DirectPeriodogram(const PeriodogramSeries& series, const FrequencyGrid& gri
                        PeriodogramMethod method, PeriodogramValues& out,
                        const PeriodogramOptions& options = {});
 
-// The fast method: agrees with the direct sums to about 1e-6 in power (the
+// The fast method: agrees with the direct sums to a few 1e-6 in power (the
 // extirpolation error). Returns false when stopped.
 bool FastPeriodogram(const PeriodogramSeries& series, const FrequencyGrid& grid,
                      PeriodogramMethod method, PeriodogramValues& out,
