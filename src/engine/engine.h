@@ -13,7 +13,9 @@
 #include "data/data_set.h"
 #include "extrema/approx_state.h"
 #include "extrema/approximation_commands.h"
+#include "extrema/batch_state.h"
 #include "lsq/lsq_state.h"
+#include "periodicity/bootstrap_state.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
 
@@ -94,6 +96,8 @@ class Engine {
   LsqState lsq;         // least squares: normal matrix, Coef, u, y, r, model parameters
   ApproxState approx;   // approximation engine: results, residual map
   ApproxOutputState approxOut;  // result output of the approximation commands
+  BatchState batch;             // intervals file, choice of methods, batch run
+  BootstrapState bootstrap;     // generator of the bootstrap samples
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;
