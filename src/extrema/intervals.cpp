@@ -1,6 +1,8 @@
 #include "extrema/intervals.h"
 
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "base/io.h"
 #include "base/numfmt.h"
@@ -114,7 +116,8 @@ bool ReadIntervalsFile(Engine& e, const std::string& path) {
   const DataSet& d = e.data;
   std::vector<IntervalEntry> entries;
   bool zeroBased = false;
-  if (!FileExists(path)) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
     e.LogLine(path + ": no such file; the interval is the whole data set");
     if (d.n >= 1) entries.push_back({1, d.t[1], d.n, d.t[d.n]});
   } else {
