@@ -26,9 +26,11 @@ class BatchTest : public EngineTest {
   }
 
   // `blocks` blocks of the times 0, 1, ..., perBlock - 1; block b (from 1)
-  // has x = f(b, t). Every point visible.
-  void LoadBlocks(int blocks, int perBlock, const std::function<double(int, double)>& f) {
-    DataSet& d = engine->data;
+  // has x = f(b, t). Every point visible. Into `target`, or the fixture's engine.
+  void LoadBlocks(int blocks, int perBlock, const std::function<double(int, double)>& f,
+                  Engine* target = nullptr) {
+    Engine& e = target ? *target : *engine;
+    DataSet& d = e.data;
     d.n = blocks * perBlock;
     for (int b = 1; b <= blocks; ++b)
       for (int k = 0; k < perBlock; ++k) {
@@ -41,10 +43,10 @@ class BatchTest : public EngineTest {
     d.tDecimals = 3;
     d.xWidth = 8;
     d.xDecimals = 4;
-    engine->view.firstVisible = 1;
-    engine->view.lastVisible = d.n;
-    engine->view.tMin = 0;
-    engine->view.tMax = perBlock - 1;
+    e.view.firstVisible = 1;
+    e.view.lastVisible = d.n;
+    e.view.tMin = 0;
+    e.view.tMax = perBlock - 1;
   }
 
   // One block of points x = f(t) at t = 0..count-1.

@@ -64,15 +64,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "2-6 8-10",
                  {"nint=1=2=6", "nint=2=7=7", "nint=2=8=10"}},
         ReadCase{"MalformedLinesSkipped",
-                 "1 1.0 5\nx 1 5 2\n3 1,5 6 2\n\n  \n2 2.0 4 4.0 rest of line\r\n",
+                 "1 1.0 5\n\n  \n3 1,5 6 2\n2 2.0 4 4.0 rest\r\n",
                  10,
                  100,
                  "2-4",
                  {"f.!, line 1: \"1 1.0 5\" is not an interval (start index, start time, end "
                   "index, end time); the line is skipped",
-                  "f.!, line 2: \"x 1 5 2\" is not an interval (start index, start time, end "
-                  "index, end time); the line is skipped",
-                  "f.!, line 3: \"3 1,5 6 2\" is not an interval (start index, start time, end "
+                  "f.!, line 4: \"3 1,5 6 2\" is not an interval (start index, start time, end "
                   "index, end time); the line is skipped",
                   "nint=1=2=4"}},
         ReadCase{"BeyondTheData",
@@ -91,15 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {"nint=1=1=2", "nint=2=3=4",
                   "f.!, line 3: more than 2 intervals; the rest of the file is not read"}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ReadIntervals, ZeroBasedFlagAndTimesAreKept) {
-  IntervalReadResult r = ReadIntervals("f.!", "0 10.5 4 14.25\n", 10);
-  EXPECT_TRUE(r.zeroBased);
-  ASSERT_EQ(r.entries.size(), 1u);
-  EXPECT_EQ(r.entries[0].startTime, 10.5);
-  EXPECT_EQ(r.entries[0].endTime, 14.25);
-  EXPECT_FALSE(ReadIntervals("f.!", "1 10.5 4 14.25\n", 10).zeroBased);
-}
 
 class IntervalsTest : public testing::BatchTest {
  protected:
@@ -197,19 +186,6 @@ TEST_F(IntervalsTest, GoToIsShownAgainUntilItsTextIsAnIntegerAndClampsAtTheEnd) 
   RunNamedCommand(*engine, "Gotointervalnumber1");
   EXPECT_EQ(engine->console.waitingForInput, 1);
   EXPECT_EQ(engine->batch.currentInterval, 3);
-}
-
-TEST_F(IntervalsTest, NextStopsAtTheLastAndNothingMovesWhileNoKeyIsAwaited) {
-  LoadThreeBlocks();
-  engine->batch.currentInterval = 3;
-  AwaitKey();
-  RunNamedCommand(*engine, "NextInterval1");
-  EXPECT_EQ(engine->batch.currentInterval, 3);
-  EXPECT_EQ(host.messages, std::vector<std::string>{"last interval"});
-  engine->console.waitingForInput = 0;
-  RunNamedCommand(*engine, "PrevInterval1");
-  EXPECT_EQ(engine->batch.currentInterval, 3);
-  EXPECT_TRUE(host.Logged("!!! IO is not waiting for input"));
 }
 
 TEST_F(IntervalsTest, KeyCodeFiveShowsTheIntervalByItsIndices) {
