@@ -12,6 +12,7 @@
 #include "data/save.h"
 #include "data/settings.h"
 #include "data/transform.h"
+#include "extrema/intervals.h"
 #include "extrema/three_point_parabola.h"
 #include "periodicity/phase.h"
 #include "plot/cursor.h"
@@ -166,7 +167,7 @@ const std::array kMainTable{
     KeyEntry{2, HalveX},
     KeyEntry{3, ThirdX},
     KeyEntry{4, QuarterX},
-    KeyEntry{5, nullptr, C::Window, "Go to interval number"},
+    KeyEntry{5, ShowInterval},
     KeyEntry{6, VisibleAutocorrelationKey},
     KeyEntry{7, SquareDerivativeKey},
     KeyEntry{'A', AutocorrelationKey},

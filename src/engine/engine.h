@@ -16,6 +16,9 @@
 #include "extrema/classical_state.h"
 #include "lsq/lsq_state.h"
 #include "periodicity/blazhko_state.h"
+#include "extrema/batch_state.h"
+#include "lsq/lsq_state.h"
+#include "periodicity/bootstrap_state.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
 #include "smoothing/mean_state.h"
@@ -103,6 +106,8 @@ class Engine {
   MeanState means;      // bin table of the bin mean, t decimals at load
   ClassicalState classical;     // three-point parabola: sigma_0
   CorrelationState correlation;  // correlation and regression of the visible points
+  BatchState batch;             // intervals file, choice of methods, batch run
+  BootstrapState bootstrap;     // generator of the bootstrap samples
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;
