@@ -41,6 +41,7 @@ class NoDialogs : public Dialogs {
   bool CheckList(const std::string&, const std::vector<std::string>&, std::vector<bool>&) override {
     return false;
   }
+  bool ChooseMethods(MethodChoice&) override { return false; }
 };
 
 }  // namespace teril::bench

@@ -28,6 +28,16 @@ struct DialogField {
   std::function<bool(const std::string&)> valid;
 };
 
+// The content of the form that ChooseMethods shows.
+struct MethodChoice {
+  std::string caption;             // the form's title
+  std::vector<std::string> items;  // the check list, in order
+  std::vector<bool> checked;       // their marks, one per item (in and out)
+  std::string option;              // the single check below the list
+  bool optionChecked = false;      // (in and out)
+  std::string button;              // the button that accepts the choice
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -58,6 +68,25 @@ class Dialogs {
   // user's; false when cancelled.
   virtual bool CheckList(const std::string& caption, const std::vector<std::string>& items,
                          std::vector<bool>& checked) = 0;
+
+  // A check list with one more check below it and a button that accepts the
+  // choice ("Choose method": the methods, "make new result file", "Do it!").
+  // The marks in `choice` are updated however the form is left, since the
+  // form keeps them; returns true when the button was pressed. The console
+  // mode reads two lines: the numbers (from 1) of the checked items
+  // separated by blanks, then "1" to check the option or an empty line.
+  virtual bool ChooseMethods(MethodChoice& choice) {
+    std::vector<std::string> items = choice.items;
+    items.push_back(choice.option);
+    std::vector<bool> marks = choice.checked;
+    marks.resize(choice.items.size());
+    marks.push_back(choice.optionChecked);
+    if (!CheckList(choice.caption, items, marks)) return false;
+    marks.resize(items.size());
+    choice.checked.assign(marks.begin(), marks.end() - 1);
+    choice.optionChecked = marks.back();
+    return true;
+  }
 };
 
 }  // namespace teril

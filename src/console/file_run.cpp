@@ -70,11 +70,12 @@ bool LoadDataFile(Engine& engine) {
     r.headerLines = columns.headerLines;
     for (int i = 1; i <= d.n; ++i) d.t0[i] = d.t[i];
     r.countAtLoad = d.n;
+    r.tDecimalsAtLoad = d.tDecimals;
+    r.xDecimalsAtLoad = d.xDecimals;
     throw;
   }
   r.columnX = columns.columnX;
   r.headerLines = columns.headerLines;
-  engine.means.tDecimalsAtLoad = d.tDecimals;
   if (int last = LastUnsortedIndex(d); last > 0) {
     d.phased = true;
     engine.LogLine("Unsorted! (");
@@ -86,6 +87,8 @@ bool LoadDataFile(Engine& engine) {
   }
   for (int i = 1; i <= d.n; ++i) d.t0[i] = d.t[i];
   r.countAtLoad = d.n;
+  r.tDecimalsAtLoad = d.tDecimals;
+  r.xDecimalsAtLoad = d.xDecimals;
   return true;
 }
 

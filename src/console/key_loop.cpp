@@ -12,11 +12,15 @@
 #include "data/save.h"
 #include "data/settings.h"
 #include "data/transform.h"
+#include "extrema/intervals.h"
+#include "extrema/three_point_parabola.h"
 #include "periodicity/phase.h"
 #include "plot/cursor.h"
 #include "plot/draw.h"
 #include "plot/marks.h"
 #include "plot/view.h"
+#include "smoothing/autocorrelation.h"
+#include "smoothing/correlation.h"
 #include "smoothing/histogram.h"
 #include "smoothing/interpolation_table.h"
 #include "smoothing/means.h"
@@ -141,12 +145,6 @@ C SelectObserver(Engine& e) {
   return C::Redraw;
 }
 C RefreshKey(Engine&) { return C::Rescale; }
-C ShortenKey(Engine& e) {
-  ShortenToWindow(e);
-  e.LogLine("Autocorrelation function: this command is not part of this build yet");
-  e.view.invertX = false;
-  return C::Full;
-}
 
 const std::array kMainTable{
     KeyEntry{kEsc, Quit},
@@ -170,10 +168,10 @@ const std::array kMainTable{
     KeyEntry{2, HalveX},
     KeyEntry{3, ThirdX},
     KeyEntry{4, QuarterX},
-    KeyEntry{5, nullptr, C::Window, "Go to interval number"},
-    KeyEntry{6, ShortenKey},
+    KeyEntry{5, ShowInterval},
+    KeyEntry{6, VisibleAutocorrelationKey},
     KeyEntry{7, SquareDerivativeKey},
-    KeyEntry{'A', nullptr, C::Full, "Autocorrelation function"},
+    KeyEntry{'A', AutocorrelationKey},
     KeyEntry{26, LagDown},
     KeyEntry{24, LagUp},
     KeyEntry{16, PeriodFromParabola},
@@ -197,7 +195,7 @@ const std::array kMainTable{
     KeyEntry{15, EpochKey},
     KeyEntry{'C', ColumnKey},
     KeyEntry{'K', SColumnKey},
-    KeyEntry{21, nullptr, C::Restore, "Smoothed value at the regression line"},
+    KeyEntry{21, SmoothedValueKey},
     KeyEntry{'W', SigmaStatisticsKey},
     KeyEntry{'L', SetViewLimits},
     KeyEntry{']', NextMarkedInterval},
@@ -211,7 +209,7 @@ const std::array kMainTable{
     KeyEntry{'^', MinusOneFromCurrent},
     KeyEntry{31, SelectObserver},
     KeyEntry{'E', CentreCommand},
-    KeyEntry{'U', nullptr, C::Wrap, "Correlation"},
+    KeyEntry{'U', CorrelationKey},
     KeyEntry{'#', RefreshKey},
     KeyEntry{'/', RefreshKey},
 };
@@ -340,7 +338,7 @@ const std::array kExtendedTable{
     KeyEntry{'d', LastPoint},
     KeyEntry{'i', KeepObserver},
     KeyEntry{'D', DeleteObserver},
-    KeyEntry{'/', nullptr, C::Wrap, "3-point parabola"},
+    KeyEntry{'/', ThreePointParabolaKey},
     KeyEntry{'@', ChangeOutputName},
     KeyEntry{'$', ChangeNNHKey},
     KeyEntry{'^', RunningParabolaKey},

@@ -108,6 +108,25 @@ bool TerminalHost::CheckList(const std::string&, const std::vector<std::string>&
   return true;
 }
 
+bool TerminalHost::ChooseMethods(MethodChoice& choice) {
+  auto line = NextLine();
+  if (!line) {
+    AnswerAfterEnd();
+    return false;
+  }
+  choice.checked.assign(choice.items.size(), false);
+  std::istringstream words(*line);
+  std::string w;
+  while (words >> w) {
+    if (auto k = ParseInteger(w); k && *k >= 1 && *k <= static_cast<long long>(choice.items.size()))
+      choice.checked[static_cast<std::size_t>(*k - 1)] = true;
+  }
+  auto option = NextLine();
+  if (!option) AnswerAfterEnd();
+  choice.optionChecked = option && ParseInteger(*option) == 1;
+  return true;
+}
+
 namespace {
 double SecondsNow() {
   using namespace std::chrono;

@@ -45,6 +45,9 @@ class TerminalHost : public ConsoleHost, public Dialogs {
   bool YesNo(const std::string& caption) override;
   bool CheckList(const std::string& caption, const std::vector<std::string>& items,
                  std::vector<bool>& checked) override;
+  // Two lines: the numbers of the checked items, then "1" or an empty line
+  // for the option.
+  bool ChooseMethods(MethodChoice& choice) override;
 
  private:
   // The next input line; nothing at the end of the input.

@@ -144,6 +144,7 @@ void ResetEngine(Engine& engine, bool fromOpen) {
   v.colorIndex3 = 12;
   v.colorIndex4 = 11;
   r.correlationFollowUp = false;
+  engine.correlation = CorrelationState();
   engine.host.SetAppTitle("TERIL");
 }
 

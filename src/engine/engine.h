@@ -13,11 +13,16 @@
 #include "data/data_set.h"
 #include "extrema/approx_state.h"
 #include "extrema/approximation_commands.h"
+#include "extrema/classical_state.h"
 #include "lsq/lsq_state.h"
 #include "periodicity/blazhko_state.h"
+#include "extrema/batch_state.h"
+#include "lsq/lsq_state.h"
+#include "periodicity/bootstrap_state.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
 #include "smoothing/mean_state.h"
+#include "smoothing/correlation_state.h"
 
 namespace teril {
 
@@ -58,6 +63,7 @@ struct FileRunState {
   std::vector<double> frequencyList;
   int frequencyIndex = 0;
   int countAtLoad = 0;            // n after loading (lag diagram)
+  int tDecimalsAtLoad = 5, xDecimalsAtLoad = 5;  // print decimals of t and x as loaded
   double rpDeltaT = 50;
   bool correlationFollowUp = false;
   double lastParabolaPeriod = 0;  // period found by the last three-point parabola (0: none)
@@ -98,6 +104,10 @@ class Engine {
   ApproxOutputState approxOut;  // result output of the approximation commands
   BlazhkoState blazhko;         // two-frequency fit: dialog answers and results
   MeanState means;      // bin table of the bin mean, t decimals at load
+  ClassicalState classical;     // three-point parabola: sigma_0
+  CorrelationState correlation;  // correlation and regression of the visible points
+  BatchState batch;             // intervals file, choice of methods, batch run
+  BootstrapState bootstrap;     // generator of the bootstrap samples
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;

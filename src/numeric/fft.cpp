@@ -28,7 +28,7 @@ class Buffer {
   T* p_;
 };
 
-enum class Kind { Forward, Inverse };
+enum class Kind { Forward, Inverse, ComplexForward, ComplexInverse };
 
 // Plans by kind and size, made once on scratch buffers of that size and
 // used with the new-array execute functions on each call's own buffers
@@ -42,12 +42,21 @@ class PlanCache {
     std::lock_guard<std::mutex> lock(mutex_);
     auto key = std::make_pair(kind, n);
     if (auto it = plans_.find(key); it != plans_.end()) return it->second;
-    Buffer<double> real(n);
-    Buffer<fftw_complex> spectrum(n / 2 + 1);
     const int size = static_cast<int>(n);
-    fftw_plan plan = kind == Kind::Forward
-                         ? fftw_plan_dft_r2c_1d(size, real.get(), spectrum.get(), FFTW_ESTIMATE)
-                         : fftw_plan_dft_c2r_1d(size, spectrum.get(), real.get(), FFTW_ESTIMATE);
+    fftw_plan plan = nullptr;
+    if (kind == Kind::Forward || kind == Kind::Inverse) {
+      Buffer<double> real(n);
+      Buffer<fftw_complex> spectrum(n / 2 + 1);
+      plan = kind == Kind::Forward
+                 ? fftw_plan_dft_r2c_1d(size, real.get(), spectrum.get(), FFTW_ESTIMATE)
+                 : fftw_plan_dft_c2r_1d(size, spectrum.get(), real.get(), FFTW_ESTIMATE);
+    } else {
+      // Complex transforms run in place on the call's own buffer.
+      Buffer<fftw_complex> data(n);
+      plan = fftw_plan_dft_1d(size, data.get(), data.get(),
+                              kind == Kind::ComplexForward ? FFTW_FORWARD : FFTW_BACKWARD,
+                              FFTW_ESTIMATE);
+    }
     if (!plan) throw std::runtime_error("FFTW could not plan a transform of this size");
     plans_.emplace(key, plan);
     return plan;
@@ -89,6 +98,32 @@ std::vector<double> InverseReal(std::span<const std::complex<double>> half, std:
   // c2r destroys its input; the buffer is ours.
   fftw_execute_dft_c2r(Plans().Get(Kind::Inverse, n), spectrum.get(), real.get());
   return std::vector<double>(real.get(), real.get() + n);
+}
+
+namespace {
+
+std::vector<std::complex<double>> Complex(std::span<const std::complex<double>> in, Kind kind) {
+  const std::size_t n = in.size();
+  if (n == 0) return {};
+  Buffer<fftw_complex> data(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    data.get()[k][0] = in[k].real();
+    data.get()[k][1] = in[k].imag();
+  }
+  fftw_execute_dft(Plans().Get(kind, n), data.get(), data.get());
+  std::vector<std::complex<double>> out(n);
+  for (std::size_t k = 0; k < n; ++k) out[k] = {data.get()[k][0], data.get()[k][1]};
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::complex<double>> ForwardComplex(std::span<const std::complex<double>> in) {
+  return Complex(in, Kind::ComplexForward);
+}
+
+std::vector<std::complex<double>> InverseComplex(std::span<const std::complex<double>> in) {
+  return Complex(in, Kind::ComplexInverse);
 }
 
 std::size_t FastSize(std::size_t n) {

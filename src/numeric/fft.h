@@ -24,6 +24,14 @@ std::vector<std::complex<double>> ForwardReal(std::span<const double> in);
 // forward transform followed by this one gives n times the input.
 std::vector<double> InverseReal(std::span<const std::complex<double>> half, std::size_t n);
 
+// The n coefficients of the complex transform of the n values `in`:
+//   ForwardComplex:  X_k = sum_j in_j exp(-2 pi i j k / n)
+//   InverseComplex:  x_k = sum_j in_j exp(+2 pi i j k / n)   (not normalised)
+// for k = 0 .. n-1. The one works on a buffer of its own and returns a new
+// vector, so the caller may drop its input afterwards.
+std::vector<std::complex<double>> ForwardComplex(std::span<const std::complex<double>> in);
+std::vector<std::complex<double>> InverseComplex(std::span<const std::complex<double>> in);
+
 // Lagged products of a series: out[k] = sum_{i=0}^{n-1-k} x_i x_{i+k} for
 // k = 0 .. maxLag (maxLag < n), computed through a zero-padded transform in
 // O(n log n). Agrees with the direct sums to rounding (relative to out[0]).

@@ -160,6 +160,12 @@ void DrawPlot(Engine& e) {
   ViewState& v = e.view;
   const DataSet& d = e.data;
   DrawFrame(e);  // clears the plot first
+  // An interval chosen by its indices keeps them; otherwise the visible
+  // points are counted by time over the whole set.
+  const bool byIndex = v.IndexRangeHolds(d.n);
+  if (!byIndex) v.indexRange.on = false;
+  const int from = byIndex ? v.firstVisible : 1;
+  const int to = byIndex ? v.lastVisible : d.n;
   v.firstVisible = 0;
   v.lastVisible = 0;
   SetPenColor(e, v.mainColor);
@@ -175,7 +181,7 @@ void DrawPlot(Engine& e) {
   const double* x = d.x.data();
   const ObserverCode selected = v.selectedObserver;
   int first = 0, last = 0;
-  for (int i = 1; i <= n; ++i) {
+  for (int i = from; i <= to; ++i) {
     const double ti = t[i];
     if (ti < tMin || ti > tMax) continue;
     const int px = ToPixelX(v, ti);
@@ -199,6 +205,10 @@ void DrawPlot(Engine& e) {
   }
   v.firstVisible = first;
   v.lastVisible = last;
+  if (byIndex) {
+    v.indexRange.first = first;
+    v.indexRange.last = last;
+  }
 
   if (v.leftMark > 0) {
     DrawText(e, 40, 280, Str(static_cast<long long>(v.leftMark), 5));

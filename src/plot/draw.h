@@ -103,7 +103,9 @@ void DrawFrame(Engine& e);
 // current point, the extra stroke one column to the left for the current
 // point's observer, fit dashes at x - s, the pending left mark, the
 // interpolation curve and the lag label. Recounts firstVisible/lastVisible
-// (both 0 when no point is visible), sets selectedObserver, leaves the pen
+// (both 0 when no point is visible) over the whole set, or only over
+// firstVisible..lastVisible while an interval chosen by its indices is in
+// place (ViewState::IndexRangeHolds), sets selectedObserver, leaves the pen
 // at cursorColor and ends with j := cursorPoint.
 void DrawPlot(Engine& e);
 

@@ -118,8 +118,16 @@ void MoveWindow(Engine& e) {
   ViewState& v = e.view;
   const DataSet& d = e.data;
   if (d.phased) return;
-  const double startMin = v.tMin, startMax = v.tMax;
   const double step = v.halfWidth * v.scrollShift;
+  if (step == 0 && v.IndexRangeHolds(d.n)) {
+    // An interval chosen by its indices stays as it is: recounting the
+    // points by time would pick the first points with those times.
+    const int j = SafeCurrent(e);
+    v.cursorPoint = j >= v.firstVisible && j <= v.lastVisible ? j : v.firstVisible;
+    Redraw(e);
+    return;
+  }
+  const double startMin = v.tMin, startMax = v.tMax;
   ShiftWindow(v, step);
   bool found = CountVisible(e);
   if (!found && step != 0) {

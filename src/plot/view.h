@@ -33,7 +33,8 @@ void ResetView(Engine& e);
 // (shift 0, or the window is pinned at the end of the data) the window is
 // left as it was. cursorPoint := j when t[j] is visible, else firstVisible.
 // Then Redraw. In phase mode nothing happens (the key loop reads the next
-// key).
+// key). With shift 0 and an interval chosen by its indices still in place
+// (ViewState::IndexRangeHolds) the window and its indices stay as they are.
 void MoveWindow(Engine& e);
 
 // tCentre := t[j]; the window keeps its half-width around it.

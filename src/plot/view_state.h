@@ -51,6 +51,23 @@ struct ViewState {
   bool marksFromStart = true;
   std::size_t marksOffset = 0;
 
+  // An interval chosen by its point indices (from an intervals file). While
+  // the window is still the one it set (the same tMin, tMax, point count and
+  // visible indices), the plot keeps firstVisible..lastVisible instead of
+  // recounting the visible points by time over the whole set: the blocks of
+  // a bootstrap file all cover the same times.
+  struct IndexRange {
+    bool on = false;
+    int first = 0, last = 0, n = 0;
+    double tMin = 0, tMax = 0;
+  } indexRange;
+  bool IndexRangeHolds(int pointCount) const {
+    const IndexRange& r = indexRange;
+    return r.on && r.n == pointCount && r.first >= 1 && r.first <= r.last &&
+           r.last <= pointCount && firstVisible == r.first && lastVisible == r.last &&
+           tMin == r.tMin && tMax == r.tMax;
+  }
+
   // The state a newly opened data file starts with (before ResetView).
   // `invertX` is given by the caller: the check mark of "Inverse x" on Open,
   // cleared on Re-open.
@@ -67,6 +84,7 @@ struct ViewState {
     shortMarks = true;
     marksFromStart = true;
     marksOffset = 0;
+    indexRange = IndexRange();
   }
 };
 

@@ -1,8 +1,36 @@
 // Menu items of correlation and regression, the autocorrelation function.
+#include <string>
+
+#include "engine/engine.h"
 #include "engine/named_command.h"
 
 namespace teril {
+namespace {
 
-std::vector<NamedCommand> CorrelationCommands() { return {}; }
+// A hidden item of the Analysis menu, bound to an entry of the action list
+// so that its shortcut works although the item is not shown.
+NamedCommand HiddenAction(const char* name, const char* caption, const char* shortcut,
+                          const char* key) {
+  NamedCommand c;
+  c.name = name;
+  c.menu = "Analysis";
+  c.caption = caption;
+  c.shortcut = shortcut;
+  c.visible = false;
+  c.action = true;
+  c.handler = [k = std::string(key)](Engine& e) { e.console.InjectKey(k); };
+  return c;
+}
+
+}  // namespace
+
+std::vector<NamedCommand> CorrelationCommands() {
+  // The action "Corelation" (U) shown as the item "Correlation1".
+  NamedCommand correlation = HiddenAction("Corelation", "Correlation", "U", "U");
+  correlation.itemName = "Correlation1";
+  NamedCommand acf = HiddenAction("ACF1", "ACF", "Ctrl+C", "A");
+  acf.after = "Corelation";
+  return {correlation, acf};
+}
 
 }  // namespace teril

@@ -93,7 +93,7 @@ Continuation HistogramKey(Engine& e) {
   DrawText(e, 180, 30, "nnh=" + Int(m));
   const HistogramResult h = ComputeHistogram(d, v, m);
 
-  const int dec = e.means.tDecimalsAtLoad + 3;
+  const int dec = e.run.tDecimalsAtLoad + 3;
   DrawRect(e, 0, 110, 119, 287);
   DrawText(e, 5, 130, " nj =" + Int(h.N, 6));
   DrawText(e, 5, 144, "mean=" + Str(h.mean, 10, dec));

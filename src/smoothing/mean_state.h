@@ -20,9 +20,6 @@ struct MeanState {
   // next bin mean. Grows to the largest NNH used, never shrinks.
   std::vector<MeanBin> bins;
   int binsUsed = 0;
-  // tDecimals as the data file was loaded: the histogram writes its mean and
-  // sigma with these decimals + 3, whatever transformations did since.
-  int tDecimalsAtLoad = 5;
 };
 
 }  // namespace teril

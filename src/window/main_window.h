@@ -105,6 +105,8 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   bool YesNo(const std::string& caption) override;
   bool CheckList(const std::string& caption, const std::vector<std::string>& items,
                  std::vector<bool>& checked) override;
+  // "Choose method" (choose_method_dialog.h).
+  bool ChooseMethods(MethodChoice& choice) override;
 
  protected:
   void closeEvent(QCloseEvent* e) override;

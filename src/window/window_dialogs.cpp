@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "engine/engine.h"
+#include "window/choose_method_dialog.h"
 #include "window/main_window.h"
 #include "window/print_precision_dialog.h"
 #include "window/scalegram_dialog.h"
@@ -151,6 +152,14 @@ bool MainForm::CheckList(const std::string& caption, const std::vector<std::stri
   checked.assign(items.size(), false);
   for (int i = 0; i < list->count(); ++i) checked[i] = list->item(i)->checkState() == Qt::Checked;
   return true;
+}
+
+bool MainForm::ChooseMethods(MethodChoice& choice) {
+  RefreshImage();
+  ChooseMethodDialog dialog(choice, this);
+  const bool run = dialog.exec() == QDialog::Accepted;
+  dialog.ReadMarks(choice);
+  return run;
 }
 
 }  // namespace teril

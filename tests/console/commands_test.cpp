@@ -66,6 +66,7 @@ TEST(Registry, EachShortcutRunsOneCommandAndTheFirstMetWins) {
   // Hidden menu items that are actions keep their keys; others have none.
   EXPECT_EQ(owner("F"), "Phase");
   EXPECT_EQ(owner("V"), "Interpolate");
+  EXPECT_EQ(owner("Ins"), "tpParabola");
   EXPECT_EQ(owner("Ctrl+L"), "-");
   EXPECT_EQ(owner("Ctrl+A"), "-");
 }
@@ -100,7 +101,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"im1", "M"}, KeyCase{"ReciAxis1", "\\"}, KeyCase{"xphase1", "\x83"},
                       KeyCase{"Swaptx1", "\t"}, KeyCase{"xt1", "~("}, KeyCase{"Inversex1", "*"},
                       KeyCase{"HighLightAuthor1", "#"}, KeyCase{"HintPos", "#"},
-                      KeyCase{"Phase", "F"}));
+                      KeyCase{"Phase", "F"}, KeyCase{"tpParabola", "~/"},
+                      KeyCase{"N3pointparabola1", "~/"}));
 
 class CommandTest : public testing::EngineTest {};
 

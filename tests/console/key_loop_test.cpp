@@ -171,20 +171,25 @@ TEST_F(KeyLoopTest, HeaderLinesKeyMakesThePointsBeforeTheCurrentHeaderLines) {
 
 TEST_F(KeyLoopTest, ShortenKeepsOnlyTheWindowAndShowsItWhole) {
   std::string path = TenPoints();
-  // "L" sets t1 = 3 and t2 = 6; ^F keeps the points 3..6.
+  // "L" sets t1 = 3 and t2 = 6; ^F keeps the points 3..6 (x = 13.5 ..
+  // 16.5) and replaces them by their autocorrelation against the lag:
+  // centred -1.5, -0.5, 0.5, 1.5, so C_0 = 5 and C_1 = 1.25.
   Run(path, {"L", "3", "6", "", "", "", "^F", ";"});
   EXPECT_EQ(engine->data.n, 4);
-  EXPECT_DOUBLE_EQ(engine->data.t[1], 3.0);
-  EXPECT_DOUBLE_EQ(engine->data.t[4], 6.0);
-  EXPECT_DOUBLE_EQ(engine->view.tMinAll, 3.0);
-  EXPECT_DOUBLE_EQ(engine->view.tMaxAll, 6.0);
+  EXPECT_DOUBLE_EQ(engine->data.t[1], 0.0);
+  EXPECT_DOUBLE_EQ(engine->data.t[4], 3.0);
+  EXPECT_DOUBLE_EQ(engine->data.x[1], 1.0);
+  EXPECT_DOUBLE_EQ(engine->data.x[2], 0.25);
+  EXPECT_DOUBLE_EQ(engine->view.tMinAll, 0.0);
+  EXPECT_DOUBLE_EQ(engine->view.tMaxAll, 3.0);
   EXPECT_FALSE(engine->view.invertX);
 }
 
 TEST_F(KeyLoopTest, LaterCommandsSaySoAndTheRunGoesOn) {
   std::string path = TenPoints();
-  Run(path, {"A", "Q8", "3", ";"});
-  EXPECT_TRUE(host.Logged("Autocorrelation function: this command is not part of this build yet"));
+  Run(path, {"(", "Q8", "3", ";"});
+  EXPECT_TRUE(host.Logged(
+      "O-C against the regression line: this command is not part of this build yet"));
   EXPECT_TRUE(host.Logged("Trigonometric Polynomial: this command is not part of this build yet"));
   EXPECT_EQ(engine->view.j, 2);
 }

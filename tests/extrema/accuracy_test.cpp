@@ -88,8 +88,7 @@ TEST_P(Accuracy, MomentWithinThreeSigmaAndSigmaMatchesTheScatter) {
 
 std::string Name(const ::testing::TestParamInfo<std::tuple<CurveKind, int>>& info) {
   const char* curves[] = {"FlatBottom", "SymmetricDip", "SkewedMaximum"};
-  return std::string(curves[std::get<0>(info.param)]) + "_" +
-         ShortName(std::get<1>(info.param));
+  return std::string(curves[std::get<0>(info.param)]) + "_" + ShortName(std::get<1>(info.param));
 }
 
 // The pairs of curve and method where the model can describe the curve.

@@ -85,10 +85,13 @@ TEST_F(ApproximateTest, PolynomialOrderWithTheSmallestErrorIsChosen) {
 
 // (u^2 - 1/4)^2 has minima at u = -0.5 and 0.5: sigma T is the whole width.
 TEST_F(ApproximateTest, QuarticWithTwoMinimaGivesTheIntervalWidth) {
-  LoadFunction(41, [](double t) {
-    const double u = (t - 100.0) / 10.0 - 1.0;
-    return (u * u - 0.25) * (u * u - 0.25) + 0.001 * std::cos(13 * t);
-  }, 100.0, 0.5);
+  LoadFunction(
+      41,
+      [](double t) {
+        const double u = (t - 100.0) / 10.0 - 1.0;
+        return (u * u - 0.25) * (u * u - 0.25) + 0.001 * std::cos(13 * t);
+      },
+      100.0, 0.5);
   int prelim = 1;
   engine->lsq.m = 3;
   Approximate(*engine, prelim, 0);
@@ -135,7 +138,8 @@ TEST_F(ApproximateTest, ApOnAParabolaBecomesTheParabola) {
 // AP with both joins at the interval ends is an ordinary parabola: no
 // correction, the vertex, its value and its error as for the parabola.
 TEST_F(ApproximateTest, ApWithJoinsAtTheEndsIsTheParabolaWithoutCorrection) {
-  LoadFunction(21, [](double t) { return 2.0 + 0.02 * (t - 9.0) * (t - 9.0) + 0.01 * std::sin(5 * t); });
+  LoadFunction(
+      21, [](double t) { return 2.0 + 0.02 * (t - 9.0) * (t - 9.0) + 0.01 * std::sin(5 * t); });
   Run(1);
   const double parabolaT = A().ExtremumTime, parabolaSigmaT = A().ExtremumTimeSigma;
   const double parabolaM = A().ExtremumMag, parabolaSigmaM = A().ExtremumMagSigma;
@@ -178,8 +182,9 @@ TEST_F(SplineOutside, GivesTheSentinelFourTimes) {
   EXPECT_EQ(A().ExtremumMag, 9999);
   EXPECT_EQ(A().ExtremumMagSigma, 9999);
   EXPECT_TRUE(A().outOfInterval);
-  EXPECT_TRUE(host.Logged("Parabolic spline approximationmoment of extremum is out of the "
-                          "central interval. Try another function."));
+  EXPECT_TRUE(
+      host.Logged("Parabolic spline approximationmoment of extremum is out of the "
+                  "central interval. Try another function."));
 }
 
 TEST_F(SplineOutside, QuietModeLogsNothing) {
@@ -217,10 +222,13 @@ TEST_F(ApproximateTest, FinalOutputRunsOnlyWhenPrinting) {
 class EveryMethod : public ApproximateTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(EveryMethod, RecoversACleanDip) {
-  LoadFunction(81, [](double t) {
-    const double z = (t - 41.5) / 14.0;
-    return 10.0 + std::exp(-0.5 * z * z);
-  }, 0.0, 1.0);
+  LoadFunction(
+      81,
+      [](double t) {
+        const double z = (t - 41.5) / 14.0;
+        return 10.0 + std::exp(-0.5 * z * z);
+      },
+      0.0, 1.0);
   Run(GetParam());
   EXPECT_TRUE(A().completed);
   // BSK moves its centre by a hundredth of the correction per step, so

@@ -7,8 +7,8 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
-#include "extrema/models.h"
 #include "extrema/extrema_fixture.h"
+#include "extrema/models.h"
 #include "plot/draw.h"
 #include "plot/view.h"
 #include "support/recording_canvas.h"
@@ -58,8 +58,9 @@ TEST_F(ApproximationCommandTest, PolynomialOnAParabolaFilesTheVertex) {
   EXPECT_TRUE(host.Logged("degree 2"));
   auto extr = ReadLines("extr.dat");
   ASSERT_EQ(extr.size(), 2u);
-  EXPECT_EQ(extr[0], "Extremum: time +-  mag +-  lin coef nonlin coef filename  point start  end "
-                     "max_or_min   method");
+  EXPECT_EQ(extr[0],
+            "Extremum: time +-  mag +-  lin coef nonlin coef filename  point start  end "
+            "max_or_min   method");
   // T, sigma T, M, sigma M in the 23-character form, then m, n - m, the
   // file, L, R, min/max and the method word.
   EXPECT_EQ(extr[1].substr(0, 23), Sci23(engine->approx.ExtremumTime));
@@ -89,8 +90,8 @@ TEST_F(ApproximationCommandTest, CurveFileHasOneHeaderAnd501LinesPerRun) {
   EXPECT_NEAR(field(lines[501], 0), 24.0, 1e-12);
   // Declined twice: no extr.dat, but a picture each time.
   EXPECT_FALSE(FileExists("extr.dat"));
-  EXPECT_EQ(SavedPictures(), (std::vector<std::string>{"a_n1_1_n2_25_Pol.bmp",
-                                                       "a_n1_1_n2_25_Pol.bmp"}));
+  EXPECT_EQ(SavedPictures(),
+            (std::vector<std::string>{"a_n1_1_n2_25_Pol.bmp", "a_n1_1_n2_25_Pol.bmp"}));
 }
 
 TEST_F(ApproximationCommandTest, PictureIsNotSavedWhenSaveImageIsUnchecked) {

@@ -39,7 +39,8 @@ TEST_F(ConsoleWspTest, WindowAroundAMinimumAndWspWriteTheResultAndThePicture) {
   EXPECT_NE(extr[1].find(" dip.dat 111 191 min "), std::string::npos) << extr[1];
   std::string method = extr[1].substr(extr[1].rfind(' ') + 1);
   EXPECT_TRUE(method == "wsp" || method == "wsl") << method;
-  std::string picture = std::string("dip_n1_111_n2_191_") + (method == "wsp" ? "WSP" : "WSL") + ".bmp";
+  std::string picture =
+      std::string("dip_n1_111_n2_191_") + (method == "wsp" ? "WSP" : "WSL") + ".bmp";
   EXPECT_TRUE(std::filesystem::exists(dir / picture)) << picture;
   EXPECT_EQ(ReadLines("dip_apr.dat").size(), 502u);
 }

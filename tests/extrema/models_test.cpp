@@ -1,11 +1,11 @@
 // The basis functions of the models and their derivative columns.
+#include "extrema/models.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 #include <tuple>
-
-#include "extrema/models.h"
 
 namespace teril {
 namespace {
@@ -20,7 +20,7 @@ TEST(MethodTable, NamesOfEveryMethod) {
   EXPECT_EQ(ModelCodeOf(1), 0);
   EXPECT_EQ(FileWord(0), "");
   const char* words[] = {"polynomial", "sym_polynomial", "NAV", "Mikulashek", "wsp", "wsl",
-                         "wsap", "spline", "ap", "bsk", "sech"};
+                         "wsap",       "spline",         "ap",  "bsk",        "sech"};
   for (int m = 1; m <= 11; ++m) EXPECT_EQ(FileWord(m), words[m - 1]);
 }
 

@@ -71,6 +71,39 @@ TEST(Fft, LaggedProductsAgreeWithDirectSumsOnALongSeries) {
   }
 }
 
+std::vector<std::complex<double>> RandomComplex(std::size_t n, unsigned seed) {
+  auto re = RandomSeries(n, seed), im = RandomSeries(n, seed + 100);
+  std::vector<std::complex<double>> z(n);
+  for (std::size_t j = 0; j < n; ++j) z[j] = {re[j], im[j]};
+  return z;
+}
+
+TEST(Fft, ComplexTransformsMatchTheirDefiningSums) {
+  for (std::size_t n : {1u, 2u, 9u, 30u, 101u}) {
+    auto z = RandomComplex(n, static_cast<unsigned>(n));
+    auto forward = ForwardComplex(z);
+    auto inverse = InverseComplex(z);
+    ASSERT_EQ(forward.size(), n);
+    ASSERT_EQ(inverse.size(), n);
+    for (std::size_t k = 0; k < n; ++k) {
+      std::complex<double> minus = 0, plus = 0;
+      for (std::size_t j = 0; j < n; ++j) {
+        const double angle = 2 * std::numbers::pi * double(j) * double(k) / double(n);
+        minus += z[j] * std::polar(1.0, -angle);
+        plus += z[j] * std::polar(1.0, angle);
+      }
+      EXPECT_LT(std::abs(forward[k] - minus), 1e-10 * n) << "n=" << n << " k=" << k;
+      EXPECT_LT(std::abs(inverse[k] - plus), 1e-10 * n) << "n=" << n << " k=" << k;
+    }
+  }
+}
+
+TEST(Fft, ComplexInverseOfForwardGivesNTimesTheInput) {
+  auto z = RandomComplex(1250, 4);
+  auto back = InverseComplex(ForwardComplex(z));
+  for (std::size_t j = 0; j < z.size(); ++j) EXPECT_LT(std::abs(back[j] - 1250.0 * z[j]), 1e-8);
+}
+
 TEST(Fft, FastSizeHasOnlyFactorsTwoThreeFive) {
   EXPECT_EQ(FastSize(1), 1u);
   EXPECT_EQ(FastSize(7), 8u);

@@ -203,7 +203,7 @@ TEST_F(HistogramTest, TheCommandShowsTheMomentsWorkedByHandAndTheBars) {
   // 180, 1394; M2 = 10, A = 180/(sqrt 10 * 50) = 1.13842, E = 1394/500 - 3.
   LoadValues({1, 2, 3, 4, 10}, 0, 0);
   ResetView(*engine);  // limits 10 (top) .. 1 (bottom)
-  engine->means.tDecimalsAtLoad = 2;
+  engine->run.tDecimalsAtLoad = 2;
   engine->eph.NNH = 9;
   host.Add({"x"});
   EXPECT_EQ(HistogramKey(*engine), Continuation::Window);

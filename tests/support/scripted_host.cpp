@@ -86,6 +86,20 @@ bool ScriptedDialogs::CheckList(const std::string& caption, const std::vector<st
   return true;
 }
 
+bool ScriptedDialogs::ChooseMethods(MethodChoice& choice) {
+  shown.push_back(choice.caption);
+  methodChoices.push_back(choice);
+  if (methodAnswers.empty()) return false;
+  MethodAnswer a = methodAnswers.front();
+  methodAnswers.pop_front();
+  choice.checked.assign(choice.items.size(), false);
+  for (int k : a.checked)
+    if (k >= 1 && k <= static_cast<int>(choice.items.size()))
+      choice.checked[static_cast<std::size_t>(k - 1)] = true;
+  choice.optionChecked = a.option;
+  return true;
+}
+
 void TempFolderTest::SetUp() {
   previous_ = std::filesystem::current_path();
   auto base = std::filesystem::temp_directory_path();

@@ -90,6 +90,17 @@ class ScriptedDialogs : public Dialogs {
   bool YesNo(const std::string& caption) override;
   bool CheckList(const std::string& caption, const std::vector<std::string>& items,
                  std::vector<bool>& checked) override;
+
+  // "Choose method": each call takes the next answer, the numbers (from 1)
+  // of the checked items and the option's mark, and presses the button.
+  // With no answer left the form is closed (false, marks unchanged).
+  struct MethodAnswer {
+    std::vector<int> checked;
+    bool option = false;
+  };
+  std::deque<MethodAnswer> methodAnswers;
+  std::vector<MethodChoice> methodChoices;  // the forms as they were offered
+  bool ChooseMethods(MethodChoice& choice) override;
 };
 
 // Makes a fresh temporary folder, makes it current for the test and

@@ -78,6 +78,23 @@ TEST_F(MainWindowTest, ArrowsDelAndF2WorkInTheCommandFieldAndDeleteThePoint) {
   EXPECT_NE(ReadText("discard0.qvx").find("100.30000"), std::string::npos);
 }
 
+TEST_F(MainWindowTest, InsertInTheCommandFieldRunsTheThreePointParabola) {
+  std::string path = WriteText("ins.dat", Points(5));  // on a straight line
+  TestForm form({path});
+  QString field = "unset";
+  form.steps = {[&] { QTest::keyClick(form.Edit1(), Qt::Key_Insert); },
+                [&] {
+                  field = form.Edit1()->text();
+                  form.Type(";");
+                }};
+  form.ShowActive();
+  ASSERT_TRUE(RunEnded(form));
+  EXPECT_EQ(form.CountLog("3-point parabola"), 1);
+  EXPECT_EQ(field, "");
+  ASSERT_FALSE(form.messages.empty());
+  EXPECT_EQ(form.messages.back(), "No extremum: the three points lie on a straight line");
+}
+
 TEST_F(MainWindowTest, PlusTypedWhileAKeyIsAwaitedZoomsAtOnceAndStaysInTheField) {
   std::string path = WriteText("zoom.dat", Points(8));
   TestForm form({path});

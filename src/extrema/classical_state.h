@@ -1,0 +1,17 @@
+// State of the two classical timing methods that lasts as long as the
+// program: the unit-weight error of the three-point parabola. ("Sigma in
+// list" is the check mark of its menu item, kept with the other marks.)
+#pragma once
+
+#include <string>
+
+namespace teril {
+
+struct ClassicalState {
+  // Text of the dialog "Insert Sigma_0 for 3-point": the unit-weight error
+  // sigma_0 of one observation (signal units), parsed each time the
+  // parabola runs. Only texts that parse as a real number are stored.
+  std::string sigma0Text = "1";
+};
+
+}  // namespace teril
