@@ -113,7 +113,12 @@ void AdvanceWindow(const double* t, int n, double tc, double dt, double u0, Wind
 // Four points at a time in the four lanes of a vector: with AVX2 one
 // instruction per operation, otherwise two SSE2 ones; the same numbers
 // either way (the same operations in the same order, no fused multiply-add).
-__attribute__((target_clones("avx2", "default"))) ScalegramSums WindowSums(
+#if defined(__x86_64__) && defined(__GNUC__)
+#define TERIL_AVX2_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define TERIL_AVX2_CLONES
+#endif
+TERIL_AVX2_CLONES ScalegramSums WindowSums(
     const double* t, const double* x, const WindowRange& r, int i, double dt, double xShift) {
   using V4 = double __attribute__((vector_size(32)));
   const double tc = t[i];
