@@ -157,9 +157,13 @@ TEST_F(PeriodogramCommandTest, ParabolaOnThePeakThenKeyCode16GivesThePeriod) {
   const double top =
       d.t[j] + h * (d.x[j - 1] - d.x[j + 1]) / (2 * (d.x[j - 1] - 2 * d.x[j] + d.x[j + 1]));
   EXPECT_LT(std::fabs(top - f0), 0.1 * df);
-  engine->run.lastParabolaPeriod = 1 / top;
-  host.Add({"#16", ";"});
+  // The program's own three-point parabola ("~/", Insert) on the peak, then
+  // key code 16 takes 1/t_e as the period.
+  host.Add({"~/", "#16", ";"});
   RunKeyLoop(*engine);
+  EXPECT_TRUE(host.Logged("3-point parabola"));
+  EXPECT_NEAR(engine->run.lastParabolaPeriod, 1 / top, 1e-9 / top);
+  EXPECT_NEAR(engine->eph.period, 1 / top, 1e-9 / top);
   EXPECT_NEAR(engine->eph.period, 1 / f0, 0.1 * df / (f0 * f0));
   EXPECT_EQ(engine->eph.epochT0, 0);
 }
