@@ -23,25 +23,7 @@ namespace {
 
 using Handler = std::function<void(Engine&)>;
 
-// Handlers that change the engine's state before they hand over their key
-// may only run while the engine waits for a key; otherwise (idle, busy, or
-// asking for a text) they change nothing and say so, as an injected key
-// would.
-bool WaitsForKey(Engine& e) {
-  if (e.console.waitingForInput == 1 && e.console.inputMode == kModeKey) return true;
-  e.LogLine("!!! IO is not waiting for input");
-  return false;
-}
-
-Handler Send(const char* key) {
-  return [k = std::string(key)](Engine& e) { e.console.InjectKey(k); };
-}
-
-Handler WhenWaiting(Handler f) {
-  return [f = std::move(f)](Engine& e) {
-    if (WaitsForKey(e)) f(e);
-  };
-}
+Handler Send(const char* key) { return SendKey(key); }
 
 // Toggles the item's check mark and sends its key.
 Handler ToggleAndSend(const char* item, const char* key) {
@@ -327,6 +309,22 @@ bool SameName(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
+
+bool WaitsForKey(Engine& e) {
+  if (e.console.waitingForInput == 1 && e.console.inputMode == kModeKey) return true;
+  e.LogLine("!!! IO is not waiting for input");
+  return false;
+}
+
+std::function<void(Engine&)> SendKey(std::string key) {
+  return [k = std::move(key)](Engine& e) { e.console.InjectKey(k); };
+}
+
+std::function<void(Engine&)> WhenWaiting(std::function<void(Engine&)> f) {
+  return [f = std::move(f)](Engine& e) {
+    if (WaitsForKey(e)) f(e);
+  };
+}
 
 const std::vector<std::string>& MenuOrder() {
   static const std::vector<std::string> order{

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace teril {
@@ -49,6 +50,33 @@ std::vector<NamedCommand> FourierCommands();          // periodicity: trigonomet
 std::vector<NamedCommand> BlazhkoCommands();          // periodicity: two-frequency fit
 std::vector<NamedCommand> BootstrapCommands();        // periodicity: bootstrap samples
 std::vector<NamedCommand> PeriodogramCommands();      // periodicity: period search
+
+// An entry of `menu` with its caption, shortcut and handler, placed after
+// the entry named `after` (empty: at the end of its menu).
+inline NamedCommand MenuEntry(std::string name, std::string menu, std::string caption,
+                              std::string shortcut, std::function<void(Engine&)> handler,
+                              std::string after = {}) {
+  NamedCommand c;
+  c.name = std::move(name);
+  c.menu = std::move(menu);
+  c.caption = std::move(caption);
+  c.shortcut = std::move(shortcut);
+  c.handler = std::move(handler);
+  c.after = std::move(after);
+  return c;
+}
+
+// A handler that hands `key` to the waiting engine, as a menu item does.
+std::function<void(Engine&)> SendKey(std::string key);
+
+// True while the engine waits for a key. Otherwise (idle, busy, or asking
+// for a text) logs "!!! IO is not waiting for input", as an injected key
+// would, and the caller changes nothing.
+bool WaitsForKey(Engine& engine);
+
+// A handler that runs `f` only while the engine waits for a key: for items
+// that change the engine's state before they hand over their key.
+std::function<void(Engine&)> WhenWaiting(std::function<void(Engine&)> f);
 
 // Runs a named command as the menu would: a failing command shows its
 // message and ends; the file run goes on. Returns false for an unknown name.

@@ -11,12 +11,8 @@ namespace {
 bool IsRealNumber(const std::string& text) { return ParseNumber(text).has_value(); }
 
 NamedCommand Item(const char* name, const char* caption, std::function<void(Engine&)> handler) {
-  NamedCommand c;
-  c.name = name;
-  c.menu = "Extrema";
-  c.caption = caption;
+  NamedCommand c = MenuEntry(name, "Extrema", caption, "", std::move(handler));
   c.visible = false;
-  c.handler = std::move(handler);
   return c;
 }
 
@@ -41,8 +37,7 @@ void AskSigma0(Engine& e) {
 std::vector<NamedCommand> ClassicalExtremaCommands() {
   std::vector<NamedCommand> list;
   // The action of the Insert key, shown in the menu as its item.
-  NamedCommand parabola =
-      Item("tpParabola", "3-point parabola", [](Engine& e) { e.console.InjectKey("~/"); });
+  NamedCommand parabola = Item("tpParabola", "3-point parabola", SendKey("~/"));
   parabola.shortcut = "Ins";
   parabola.action = true;
   parabola.itemName = "N3pointparabola1";

@@ -6,6 +6,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "engine/named_command.h"
 #include "plot/view.h"
 
 namespace teril {
@@ -41,15 +42,6 @@ std::string Quoted(std::string_view line) {
 
 std::string Where(const std::string& fileName, long long lineNumber) {
   return fileName + ", line " + Int(lineNumber) + ": ";
-}
-
-// The engine waits for a key: a handler may change the current interval
-// and send key code 5. Otherwise it changes nothing, as an injected key
-// would be refused.
-bool WaitsForKey(Engine& e) {
-  if (e.console.waitingForInput == 1 && e.console.inputMode == kModeKey) return true;
-  e.LogLine("!!! IO is not waiting for input");
-  return false;
 }
 
 constexpr const char* kShowIntervalKey = "\x05";

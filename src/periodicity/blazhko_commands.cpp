@@ -80,12 +80,7 @@ void RunBlazhkoCommand(Engine& e) {
 }
 
 std::vector<NamedCommand> BlazhkoCommands() {
-  NamedCommand c;
-  c.name = "Blazhkoeffect1";
-  c.menu = "Blazhko effect";
-  c.caption = kCaption;
-  c.handler = RunBlazhkoCommand;
-  return {c};
+  return {MenuEntry("Blazhkoeffect1", "Blazhko effect", kCaption, "", RunBlazhkoCommand)};
 }
 
 }  // namespace teril

@@ -6,14 +6,11 @@
 namespace teril {
 
 std::vector<NamedCommand> BootstrapCommands() {
-  NamedCommand c;
-  c.name = "GenerateBootstrap1";
-  c.menu = "File";
-  c.caption = "Generate Bootstrap";
-  c.visible = false;
   // Into the current folder, the data file's folder.
-  c.handler = [](Engine& e) { WriteBootstrap(e, kBootstrapFile); };
-  c.after = "Savevis1";
+  NamedCommand c = MenuEntry(
+      "GenerateBootstrap1", "File", "Generate Bootstrap", "",
+      [](Engine& e) { WriteBootstrap(e, kBootstrapFile); }, "Savevis1");
+  c.visible = false;
   return {c};
 }
 

@@ -352,20 +352,10 @@ void RunPeriodogramCommand(Engine& e) {
 }
 
 std::vector<NamedCommand> PeriodogramCommands() {
-  NamedCommand c;
-  c.name = "Periodogram1";
-  c.menu = "Periodogram";
-  c.caption = "Periodogram...";
-  c.handler = [](Engine& e) {
-    // The command replaces the data set: only while the engine waits for a
-    // key, never inside another command's question.
-    if (e.console.waitingForInput != 1 || e.console.inputMode != kModeKey) {
-      e.LogLine("!!! IO is not waiting for input");
-      return;
-    }
-    RunPeriodogramCommand(e);
-  };
-  return {c};
+  // The command replaces the data set: only while the engine waits for a
+  // key, never inside another command's question.
+  return {MenuEntry("Periodogram1", "Periodogram", "Periodogram...", "",
+                    WhenWaiting(RunPeriodogramCommand))};
 }
 
 }  // namespace teril

@@ -11,14 +11,9 @@ namespace {
 // so that its shortcut works although the item is not shown.
 NamedCommand HiddenAction(const char* name, const char* caption, const char* shortcut,
                           const char* key) {
-  NamedCommand c;
-  c.name = name;
-  c.menu = "Analysis";
-  c.caption = caption;
-  c.shortcut = shortcut;
+  NamedCommand c = MenuEntry(name, "Analysis", caption, shortcut, SendKey(key));
   c.visible = false;
   c.action = true;
-  c.handler = [k = std::string(key)](Engine& e) { e.console.InjectKey(k); };
   return c;
 }
 
