@@ -35,10 +35,7 @@ void LoadEclipse(Engine& e, int n) {
     d.t[k] = t;
     d.x[k] = x;
   }
-  e.view.firstVisible = 1;
-  e.view.lastVisible = n;
-  e.view.tMin = d.t[1];
-  e.view.tMax = d.t[n];
+  bench::ShowAllPoints(e);
 }
 
 void BM_Approximate(benchmark::State& state) {

@@ -31,14 +31,6 @@ class DoItDialogs : public bench::NoDialogs {
   bool ChooseMethods(MethodChoice&) override { return true; }
 };
 
-std::filesystem::path Folder(const char* name) {
-  auto folder = std::filesystem::temp_directory_path() / name;
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  std::filesystem::current_path(folder);
-  return folder;
-}
-
 // n points of an eclipse at t = 2450000.21 with a flat bottom and noise.
 void LoadEclipse(Engine& e, int n) {
   std::uint64_t state = 12345;
@@ -58,19 +50,15 @@ void LoadEclipse(Engine& e, int n) {
     d.t[k] = d.t0[k] = t;
     d.x[k] = x;
   }
-  e.view.firstVisible = 1;
-  e.view.lastVisible = n;
-  e.view.tMin = d.t[1];
-  e.view.tMax = d.t[n];
+  bench::ShowAllPoints(e);
 }
 
 void BM_BatchBootstrap(benchmark::State& state) {
-  const auto folder = Folder("teril-bench-batch");
+  const auto folder = bench::BenchFolder("teril-bench-batch");
   bench::QuietHost host;
   DoItDialogs dialogs;
-  auto engine = std::make_unique<Engine>(host, dialogs);
+  auto engine = bench::QuietEngine(host, dialogs, folder);
   Engine& e = *engine;
-  e.console.writeLogFile = false;
   LoadEclipse(e, 100);
   WriteBootstrap(e, kBootstrapFile);
   e.run.inputFile = kBootstrapFile;
@@ -93,7 +81,7 @@ void BM_BatchBootstrap(benchmark::State& state) {
 }
 
 void BM_WriteBootstrap(benchmark::State& state) {
-  Folder("teril-bench-bootstrap");
+  bench::BenchFolder("teril-bench-bootstrap");
   bench::QuietHost host;
   bench::NoDialogs dialogs;
   auto engine = std::make_unique<Engine>(host, dialogs);

@@ -48,22 +48,16 @@ void LoadStar(Engine& e, int n) {
              (0.15 + 0.06 * std::sin(Q)) * std::sin(P) + 0.1 * std::cos(2 * P) +
              0.07 * std::sin(2 * P) + 0.02 * noise;
   }
-  e.view.firstVisible = 1;
-  e.view.lastVisible = n;
-  e.view.tMin = d.t[1];
-  e.view.tMax = d.t[n];
+  bench::ShowAllPoints(e);
 }
 
 void BM_BlazhkoCommand(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const auto folder = std::filesystem::temp_directory_path() / "teril_bench_blazhko";
-  std::filesystem::create_directories(folder);
   const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder);
+  const auto folder = bench::BenchFolder("teril-bench-blazhko");
   bench::QuietHost host;
   FieldDialogs dialogs;
-  auto engine = std::make_unique<Engine>(host, dialogs);
-  engine->console.writeLogFile = false;
+  auto engine = bench::QuietEngine(host, dialogs, folder);
   engine->run.inputFile = "star.dat";
   LoadStar(*engine, n);
   for (auto _ : state) {

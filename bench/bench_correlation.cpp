@@ -30,13 +30,7 @@ struct Setup {
   QtCanvas canvas{673, 373};
 
   explicit Setup(int n) {
-    const auto folder = std::filesystem::temp_directory_path() / "teril-bench-correlation";
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    EngineOptions options;
-    options.workFolder = (folder / "work").string();
-    engine = std::make_unique<Engine>(host, dialogs, options);
-    engine->console.writeLogFile = false;
+    engine = bench::QuietEngine(host, dialogs, bench::BenchFolder("teril-bench-correlation"));
     engine->run.inputFile = "bench.dat";
     engine->run.outputFile = "bench.da$";
     Fill(n);

@@ -37,21 +37,14 @@ void LoadEclipse(Engine& e, int n) {
   d.tDecimals = 5;
   d.xWidth = 7;
   d.xDecimals = 3;
-  e.view.firstVisible = 1;
-  e.view.lastVisible = n;
-  e.view.tMin = d.t[1];
-  e.view.tMax = d.t[n];
+  bench::ShowAllPoints(e);
 }
 
 void BM_KweeVanWoerden(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const auto folder = std::filesystem::temp_directory_path() / "teril-bench-kvw";
-  std::filesystem::create_directories(folder);
-  std::filesystem::current_path(folder);
   bench::QuietHost host;
   bench::NoDialogs dialogs;
-  auto engine = std::make_unique<Engine>(host, dialogs);
-  engine->console.writeLogFile = false;
+  auto engine = bench::QuietEngine(host, dialogs, bench::BenchFolder("teril-bench-kvw"));
   engine->run.inputFile = "bench.dat";
   LoadEclipse(*engine, n);
   for (auto _ : state) KweeVanWoerden(*engine);

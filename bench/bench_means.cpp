@@ -26,13 +26,7 @@ struct Fixture {
   QtCanvas canvas{673, 373};
 
   explicit Fixture(int n) {
-    const auto folder = std::filesystem::temp_directory_path() / "teril-bench-means";
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-    EngineOptions options;
-    options.workFolder = (folder / "work").string();
-    engine = std::make_unique<Engine>(host, dialogs, options);
-    engine->console.writeLogFile = false;
+    engine = bench::QuietEngine(host, dialogs, bench::BenchFolder("teril-bench-means"));
     DataSet& d = engine->data;
     d.n = n;
     for (int i = 1; i <= n; ++i) {
