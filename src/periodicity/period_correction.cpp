@@ -134,9 +134,14 @@ bool CorrectPeriod(Engine& e) {
     return false;
   }
   const double P = e.eph.period, T0 = e.eph.epochT0;
-  AppendToFile(
-      ResultStem(e.run.inputFile) + "_corr_P",
-      CorrPText(e.run.inputFile, c.count, e.view.firstVisible, e.view.lastVisible, P, T0, pc));
+  const std::string text =
+      CorrPText(e.run.inputFile, c.count, e.view.firstVisible, e.view.lastVisible, P, T0, pc);
+  AppendToFile(ResultStem(e.run.inputFile) + "_corr_P", text);
+  // The same lines in the log, where the console mode shows them (the plot
+  // labels go away with the next redraw).
+  for (std::size_t at = 0, next; (next = text.find('\n', at)) != std::string::npos; at = next + 1)
+    e.LogLine(text.substr(at, next - at));
+  e.LogLine(" ");
   DrawCorrectionLabels(e, P, T0, pc);
   return true;
 }

@@ -54,7 +54,8 @@ std::string CorrPText(const std::string& inputFile, int n, int first, int last, 
                       const PeriodCorrection& pc);
 
 // CorrectPeriod: the correction from the last correlation, appended to
-// "<stem>_corr_P" and written in the left margin of the plot; clears
+// "<stem>_corr_P", logged (the same lines, then one blank line) and written
+// in the left margin of the plot; clears
 // justCorrelated. P and T0 are not changed (the dialog T_0, P, Q takes
 // the new values). Returns false, with a log line, when no correction
 // exists.
