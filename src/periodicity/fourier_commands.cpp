@@ -28,7 +28,8 @@ void EphemerisDialog(Engine& e) {
   // Inside another command's question the ephemeris must not change under
   // it (a fit already made with the old period would be written with the
   // new one).
-  if (e.run.inFileRun && (e.console.waitingForInput != 1 || e.console.inputMode != kModeKey)) {
+  const bool keyWait = e.console.waitingForInput == 1 && e.console.inputMode == kModeKey;
+  if (e.console.waitingForInput == 1 && !keyWait) {
     e.LogLine("!!! IO is not waiting for input");
     return;
   }
@@ -54,9 +55,9 @@ void EphemerisDialog(Engine& e) {
     changed = eph.epochT0 != before.epochT0 || eph.period != before.period || eph.Q != before.Q;
   }
   WriteSettings(e);
-  if (changed && e.data.phased && e.run.inFileRun) {
+  if (changed && e.data.phased) {
     ComputePhases(e);
-    e.console.InjectKey("#");
+    if (keyWait) e.console.InjectKey("#");  // the plot shows the new phases
   }
 }
 

@@ -57,9 +57,9 @@ SmoothedValue SmoothedAt(const TrigFit& fit, double xMean, double s0, const LsqS
 // fields with the current values; on OK each field that is a number
 // replaces its value (P = 0 is refused: no period), the frequency follows
 // P (1/P) and, in phase mode, the phases are computed again and the plot
-// refreshed. The settings are written however the dialog closes. While a
-// file run waits for anything but a key the dialog is refused, as other
-// menu commands are.
+// refreshed. The settings are written however the dialog closes. While the
+// engine waits for an answer other than a key (inside another command) the
+// dialog is refused, as other menu commands are.
 void EphemerisDialog(Engine& e);
 
 }  // namespace teril
