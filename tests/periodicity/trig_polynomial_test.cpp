@@ -166,6 +166,11 @@ TEST_F(TrigCommandTest, TheDegreeKey) {
     EXPECT_EQ(lines.size(), 7u + 10 + 3 + 2 * (2 * degree + 1) + 2);
   }
   EXPECT_EQ(engine->fourier.suggestedDegree, 5);
+  std::string constant;  // no S/N_a above 0: the last suggestion stays
+  for (int i = 0; i < 20; ++i) constant += Line(0.1 * i, 3.1);
+  Run(WriteText("k.dat", constant), {"Q8", "x", "x", ";"});
+  EXPECT_EQ(ReadLines("k_Four")[7 + 10], "Chosen degree of trigonometric polynomial=5");
+  EXPECT_EQ(Rows("k", 10)[9].substr(0, 33), "9    0.00000    0.00000   0.00000");
   host.log.clear();
   Run(path, {"L", "0", "0.38", "", "", "", "Q8", "7", "x", ";"});  // points 1..11
   const std::string said = "Degree 7 is above the highest degree 5 of these points; degree ";
