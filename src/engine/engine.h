@@ -109,7 +109,7 @@ class Engine {
   CorrelationState correlation;  // correlation and regression of the visible points
   BatchState batch;             // intervals file, choice of methods, batch run
   BootstrapState bootstrap;     // generator of the bootstrap samples
-  FourierState fourier;         // trigonometric polynomial: suggested degree, last fit
+  FourierState fourier;         // trigonometric polynomial: the suggested degree
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;

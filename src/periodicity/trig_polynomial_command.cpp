@@ -217,11 +217,6 @@ void TrigPolynomialCommand(Engine& e) {
 
   for (int i = 1; i < kLsqDim; ++i) e.lsq.Coef[i] = i <= fit.m ? fit.C[i] : 0.0;
   state.suggestedDegree = degree;
-  state.fitted = true;
-  state.degree = degree;
-  state.omega = sums.omega;
-  state.xMean = sums.xMean;
-  state.s0 = s0;
 
   e.console.SetPrompt(kSmoothedPrompt);
   char curve = 0;
