@@ -159,13 +159,24 @@ DegreeRow DegreeStatistics(int n, double D, double rssPrev, const TrigFit& fit) 
   return row;
 }
 
+namespace {
+
+// A column of the row: right-aligned in its width; a value too wide for it
+// gets a blank in front, so that it does not run into the column before.
+std::string Column(double v, int width, int decimals) {
+  std::string text = Str(v, width, decimals);
+  return text[0] == ' ' ? text : " " + text;
+}
+
+}  // namespace
+
 std::string DegreeRowText(const DegreeRow& row) {
   std::string text = Str(static_cast<long long>(row.s)) + " " + Str(row.sig0, 10, 5) + " " +
-                     Str(row.xc, 10, 5) + Str(row.snA, 10, 5) + Str(row.degeneracy, 10, 7) +
-                     Str(row.Lp, 7, 1) + Str(row.snF, 7, 1) + Str(row.ampl, 6, 3);
+                     Str(row.xc, 10, 5) + Column(row.snA, 10, 5) + Column(row.degeneracy, 10, 7) +
+                     Column(row.Lp, 7, 1) + Column(row.snF, 7, 1) + Column(row.ampl, 6, 3);
   // The 0 of an exact row keeps the width of the column, so that it does not
   // read as one more digit of Ampl.
-  text += row.exact ? Str(0LL, 7) : Str(row.amplSig, 7, 1);
+  text += row.exact ? Str(0LL, 7) : Column(row.amplSig, 7, 1);
   return text;
 }
 

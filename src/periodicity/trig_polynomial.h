@@ -106,7 +106,8 @@ DegreeRow DegreeStatistics(int n, double D, double rssPrev, const TrigFit& fit);
 
 // The row in the report: s, a blank, sig0 (10:5), a blank, xc (10:5),
 // snA (10:5), degeneracy (10:7), Lp (7:1), snF (7:1), ampl (6:3), then
-// amplSig (7:1) or "0" for an exact row.
+// amplSig (7:1) or "0" for an exact row (in width 7). A value wider than
+// its column after the first three gets a blank before it.
 std::string DegreeRowText(const DegreeRow& row);
 
 // The row in the log: one line per value, amplSig last and only when the

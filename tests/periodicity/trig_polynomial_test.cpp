@@ -33,6 +33,13 @@ TEST(TrigBasis, RecurrenceMatchesDirectCalls) {
   }
 }
 
+// Wide values stay apart: S/N_F 12605.8 fills more than its 7 places.
+TEST(DegreeRowText, WideValuesKeepABlankBetweenThem) {
+  DegreeRow row{2, false, 0.0062, 0.00098, 227.85, 0.99998, 412.4, 12605.8, 0.098, 156.9};
+  EXPECT_EQ(DegreeRowText(row),
+            "2    0.00620    0.00098 227.85000 0.9999800  412.4 12605.8 0.098  156.9");
+}
+
 class TrigCommandTest : public testing::EngineTest {
  protected:
   // Writes `count` points (t(i), x(i)) to `name` and runs the keys on it
