@@ -14,6 +14,8 @@
 #include "data/transform.h"
 #include "extrema/intervals.h"
 #include "extrema/three_point_parabola.h"
+#include "periodicity/fourier_commands.h"
+#include "periodicity/period_correction.h"
 #include "periodicity/phase.h"
 #include "plot/cursor.h"
 #include "plot/draw.h"
@@ -74,10 +76,11 @@ C PeriodFromParabola(Engine& e) {
     e.LogLine("No period from a 3-point parabola yet");
     return C::Read;
   }
-  SetPeriodFromParabola(e, e.run.lastParabolaPeriod);
+  const bool set = SetPeriodFromParabola(e, e.run.lastParabolaPeriod);
   e.view.scrollShift = 0;
   WriteSettings(e);
-  return C::Read;
+  // In phase mode the phases follow the new period at once.
+  return set && e.data.phased ? C::Restore : C::Read;
 }
 C ReciprocalTKey(Engine& e) { return ReciprocalT(e), C::Full; }
 C LgTKey(Engine& e) { return ToggleLgT(e), C::Full; }
@@ -164,7 +167,7 @@ const std::array kMainTable{
     KeyEntry{'-', ZoomOut},
     KeyEntry{'R', RestoreInterval},
     KeyEntry{')', DeleteBad},
-    KeyEntry{'(', nullptr, C::Read, "O-C against the regression line"},
+    KeyEntry{'(', OCKey},
     KeyEntry{2, HalveX},
     KeyEntry{3, ThirdX},
     KeyEntry{4, QuarterX},
@@ -209,7 +212,7 @@ const std::array kMainTable{
     KeyEntry{'^', MinusOneFromCurrent},
     KeyEntry{31, SelectObserver},
     KeyEntry{'E', CentreCommand},
-    KeyEntry{'U', CorrelationKey},
+    KeyEntry{'U', CorrelationOrCorrectionKey},
     KeyEntry{'#', RefreshKey},
     KeyEntry{'/', RefreshKey},
 };
@@ -253,7 +256,7 @@ const std::array kQTable{
     KeyEntry{'P', QPeriod},
     KeyEntry{'I', InterpolatedTableKey},
     KeyEntry{'X', QForgetLinear},
-    KeyEntry{'8', nullptr, C::Rescale, "Trigonometric Polynomial"},
+    KeyEntry{'8', TrigPolynomialKey},
     KeyEntry{'6', QSquare},
     KeyEntry{'\\', QFitMarks},
     KeyEntry{'*', QDensity},

@@ -19,6 +19,7 @@
 #include "extrema/batch_state.h"
 #include "lsq/lsq_state.h"
 #include "periodicity/bootstrap_state.h"
+#include "periodicity/fourier_state.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
 #include "smoothing/mean_state.h"
@@ -108,6 +109,7 @@ class Engine {
   CorrelationState correlation;  // correlation and regression of the visible points
   BatchState batch;             // intervals file, choice of methods, batch run
   BootstrapState bootstrap;     // generator of the bootstrap samples
+  FourierState fourier;         // trigonometric polynomial: the suggested degree
 
   // Check marks of the menu items, by item name ("Inversex1", ...).
   std::map<std::string, bool> checks;

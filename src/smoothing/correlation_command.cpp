@@ -165,8 +165,8 @@ bool CorrelationFollowUpPending(const Engine& e) {
 
 Continuation CorrelationKey(Engine& e) {
   // A second "U" in a row (CorrelationFollowUpPending) belongs to the period
-  // correction from the phase diagram; this build has none yet, so the
-  // correlation simply runs again.
+  // correction from the phase diagram, which the key table's "U" runs
+  // instead of this.
   const bool done = RunCorrelation(e);
   e.run.correlationFollowUp = done;
   if (done) e.host.MessageBox("corr=" + General(e.correlation.r));

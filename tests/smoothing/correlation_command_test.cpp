@@ -88,27 +88,28 @@ TEST_F(CorrelationCommandTest, PointsOnALine) {
                                       "7.0000 15.000"}));
 }
 
-// "U" twice in a row: the second is the follow-up of the first and, without
-// a period correction in this program, runs the correlation again.
-TEST_F(CorrelationCommandTest, UTwiceRunsTheCorrelationTwice) {
+// "U" twice in a row: the second is the follow-up of the first, the
+// correction of the period ("_corr_P"), and a third "U" correlates again;
+// "U", another key, "U" gives two correlations.  #14
+TEST_F(CorrelationCommandTest, USecondInARowCorrectsThePeriod) {
   const std::string path = LineFile();
-  host.Add({"U", ":Correlation1"});  // the menu item sends "U"
-  host.answers.push_back("~G");      // extended keys leave the follow-up flag alone
+  host.Add({"U", ":Correlation1", "U"});  // the menu item sends "U"
+  host.answers.push_back("~G");           // extended keys leave the follow-up flag alone
   ResetEngine(*engine, true);
   AttachCanvas(*engine, &canvas);
   RunDataFile(*engine, path);
   EXPECT_EQ(ReadLines("star_corr").size(), 18u);
-  EXPECT_EQ(host.messages, (std::vector<std::string>{"corr=1", "corr=1"}));
+  EXPECT_EQ(ReadLines("star_corr_P").size(), 12u);
+  EXPECT_EQ(host.messages, (std::vector<std::string>{"corr=1", "corr=1", "corr=1"}));
   EXPECT_TRUE(CorrelationFollowUpPending(*engine));
 
   host.messages.clear();
-  host.Add({"U", "3"});
+  host.Add({"U", "3", "U"});
   host.answers.push_back("~G");
   ResetEngine(*engine, true);
   RunDataFile(*engine, path);
-  EXPECT_TRUE(engine->correlation.justCorrelated);
-  EXPECT_FALSE(CorrelationFollowUpPending(*engine));  // "3" came between
-  EXPECT_EQ(ReadLines("star_corr").size(), 27u);
+  EXPECT_EQ(ReadLines("star_corr").size(), 36u);
+  EXPECT_EQ(ReadLines("star_corr_P").size(), 12u);
 }
 
 // The smoothed value on the three points by hand (tMean = xMean = 1,
