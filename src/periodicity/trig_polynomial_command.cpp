@@ -14,10 +14,11 @@
 
 namespace teril {
 
+// The publications of the method and of its extended version.
 const char* const kTrigBanner[3] = {
-    "Method: linear least squares with the harmonics of the basic period",
-    "Extended version: scan of the degree with S/N, the Fisher test and the degeneracy",
-    "Extended version: errors of the smoothed curve from the covariance matrix"};
+    "Andronov I.L., 1994, Odessa Astron. Publ. 7, 49 (trigonometric polynomial fits)",
+    "Extended version: the degree chosen by S/N and the Fisher test, with the errors",
+    "Andronov I.L., 2003, ASP Conf. Ser. 292, 391 (periodic versus noise variations)"};
 
 namespace {
 
