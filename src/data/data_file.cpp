@@ -105,7 +105,8 @@ DataFormatError::DataFormatError(std::string file, int line, std::string_view te
 LineProblem ClassifyBadLine(std::string_view line) {
   std::size_t pos = 0;
   std::string_view field = FirstField(line, pos);
-  if (IsCommaSeparated(field)) return LineProblem::CommaSeparated;
+  // "2459000,1234" alone is a decimal comma rather than two values.
+  if (!IsDecimalCommaNumber(field) && IsCommaSeparated(field)) return LineProblem::CommaSeparated;
   for (int k = 0; k < 8 && !field.empty(); ++k, field = FirstField(line, pos))
     if (IsDecimalCommaNumber(field)) return LineProblem::DecimalComma;
   return LineProblem::NotANumber;
@@ -267,7 +268,8 @@ int ParseDataLines(LineReader& lines, const std::string& fileName, DataSet& data
     return DataFormatError(fileName, reader.number(), line, ClassifyBadLine(line));
   };
 
-  data.n = 1;
+  // Point 1 counts only once its line has been read whole: a first line
+  // that fails leaves no half-read point behind.
   if (columns.columnX == 0) {
     data.x[1] = first;
     data.t[1] = 1.0;
@@ -277,11 +279,6 @@ int ParseDataLines(LineReader& lines, const std::string& fileName, DataSet& data
     data.tDecimals = 0;
     data.observer[1] = ObserverAt(line, w + 1);
   } else {
-    if (columns.columnX > 0) {
-      data.t[1] = first;
-      data.tWidth = tWidthNew;
-      data.tDecimals = tDecimalsNew;
-    }
     int e = wi;  // end of the last field walked (0-based, exclusive)
     int count = columns.columnX > 0 ? columns.columnX : -columns.columnX;
     int fieldStart = e;
@@ -296,12 +293,18 @@ int ParseDataLines(LineReader& lines, const std::string& fileName, DataSet& data
     std::string_view field = line.substr(fieldStart, e - fieldStart);
     auto xv = ParseNumber(field);
     if (!xv) throw badLine();
+    if (columns.columnX > 0) {
+      data.t[1] = first;
+      data.tWidth = tWidthNew;
+      data.tDecimals = tDecimalsNew;
+    }
     data.x[1] = *xv;
     data.xWidth = static_cast<int>(field.size());
     int xdot = DotPosition(field);
     data.xDecimals = xdot ? std::max(0, data.xWidth - xdot) : 0;
     data.observer[1] = ObserverAt(line, static_cast<std::size_t>(e) + 1);
   }
+  data.n = 1;
 
   // The further lines: numbers only; empty lines are passed over.
   while (data.n < MaxPoints && reader.Next(line)) {

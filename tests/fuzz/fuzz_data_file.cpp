@@ -8,6 +8,7 @@
 // characters, sane print formats; reading the same bytes in small blocks
 // (as from a file) gives exactly what reading them whole gives; the s
 // column and the sort by time work on what was read.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -63,8 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const std::size_t maxLine = (bytes[2] & 4) ? 64 : kMaxLineBytes;
   const std::string_view text(reinterpret_cast<const char*>(bytes) + 3, size - 3);
 
-  // Arguments kept from "the previous load" (columnX < 0) are the same in both.
-  for (int i = 1; i <= 64; ++i) whole->t[i] = blocks->t[i] = i;
+  // The arguments kept from "the previous load" (columnX < 0) are the same
+  // in both and do not depend on earlier inputs (the sort below reorders
+  // `whole`): every slot a line of this input could reach is set afresh.
+  const int reach = static_cast<int>(std::min<std::size_t>(size + 2, MaxPoints));
+  for (int i = 1; i <= reach; ++i) whole->t[i] = blocks->t[i] = i;
 
   LineReader textLines(text, maxLine);
   Outcome a = Read(textLines, *whole, start);
