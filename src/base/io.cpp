@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -123,13 +124,37 @@ void AppendToFile(const std::string& path, std::string_view text) {
   }
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view content) {
+namespace {
+
+// Writes `content` over a device or pipe as it stands: such a target is not
+// a file to be replaced (saving to /dev/null must not replace the device).
+void WriteInPlace(const std::string& path, std::string_view content) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0) Fail(path, "write", errno);
+  int error = WriteAll(fd, content);
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) Fail(path, "write", error);
+}
+
+}  // namespace
+
+void WriteFileAtomic(const std::string& name, std::string_view content) {
   struct stat target {};
-  const bool exists = ::stat(path.c_str(), &target) == 0;
-  if (exists && S_ISDIR(target.st_mode)) throw IoError(path, kFolderInTheWay, "write");
+  const bool exists = ::stat(name.c_str(), &target) == 0;
+  if (exists && S_ISDIR(target.st_mode)) throw IoError(name, kFolderInTheWay, "write");
+  if (exists && !S_ISREG(target.st_mode)) return WriteInPlace(name, content);
+  // A link is kept: the file it points to is the one replaced.
+  std::string path = name;
+  struct stat link {};
+  if (exists && ::lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    if (char* real = ::realpath(name.c_str(), nullptr)) {
+      path = real;
+      std::free(real);
+    }
+  }
   // A file that may not be written is not replaced behind its back.
-  if (exists && ::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
-    Fail(path, "write", errno);
+  if (exists && ::access(name.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
+    Fail(name, "write", errno);
   // The temporary file gets a name of its own (process and a counter),
   // created exclusively: two programs saving the same file at once (the
   // settings file, say) must not write into one temporary file.
@@ -139,9 +164,9 @@ void WriteFileAtomic(const std::string& path, std::string_view content) {
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     tmp = path + ".tmp~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST && errno != EINTR) Fail(path, "write", errno);
+    if (fd < 0 && errno != EEXIST && errno != EINTR) Fail(name, "write", errno);
   }
-  if (fd < 0) Fail(path, "write", EEXIST);
+  if (fd < 0) Fail(name, "write", EEXIST);
   int error = WriteAll(fd, content);
   if (error == 0 && exists && ::fchmod(fd, target.st_mode & 07777) != 0) error = errno;
   // Flushed before the rename, so that a crash never leaves an empty file
@@ -151,8 +176,8 @@ void WriteFileAtomic(const std::string& path, std::string_view content) {
   if (error == 0 && std::rename(tmp.c_str(), path.c_str()) != 0) error = errno;
   if (error != 0) {
     std::remove(tmp.c_str());
-    if (error == EISDIR) throw IoError(path, kFolderInTheWay, "write");
-    Fail(path, "write", error);
+    if (error == EISDIR) throw IoError(name, kFolderInTheWay, "write");
+    Fail(name, "write", error);
   }
 }
 

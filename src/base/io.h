@@ -69,7 +69,9 @@ void AppendToFile(const std::string& path, std::string_view text);
 // failed write leaves the previous file intact. The new file keeps the
 // permissions of the one it replaces; a target that may not be written (a
 // read-only file, a folder in the way) is refused as a direct write would
-// be. Failures throw IoError (action "write") with the path and the reason.
+// be. A link stays a link (the file it points to is replaced), and a device
+// or pipe is written as it stands. Failures throw IoError (action "write")
+// with the path and the reason.
 void WriteFileAtomic(const std::string& path, std::string_view content);
 
 // Creates or replaces a whole file (report files, result files, logs): the

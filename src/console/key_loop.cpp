@@ -118,7 +118,16 @@ C ColumnKey(Engine& e) {
   return C::Quit;
 }
 C SColumnKey(Engine& e) {
-  ReadSColumn(e);
+  try {
+    ReadSColumn(e);
+  } catch (const DataFormatError& err) {
+    // A line without the s field: say which, and keep no half-read column.
+    e.LogLine(err.what());
+    e.host.MessageBox(err.what());
+    ParseSColumn({}, e.run.inputFile, e.data, 0, 0);
+    e.data.weightsLoaded = false;
+    return C::Read;
+  }
   return C::Restore;
 }
 C FractionalKey(Engine& e) {

@@ -80,6 +80,16 @@ TEST_F(WriteFailuresTest, ReplacedFileKeepsItsPermissions) {
   EXPECT_EQ(ReadText("star.da$"), "new\n");
 }
 
+TEST_F(WriteFailuresTest, WriteThroughALinkReplacesTheFileAndKeepsTheLink) {
+  std::filesystem::create_directory(dir / "data");
+  WriteText("data/star.dat", "old\n");
+  std::filesystem::create_symlink("data/star.dat", dir / "star.dat");
+  WriteFileAtomic("star.dat", "new\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "star.dat"));
+  EXPECT_EQ(ReadText("data/star.dat"), "new\n");
+  EXPECT_FALSE(TemporaryFileLeft(dir / "data"));
+}
+
 // As root, permission bits do not stop a write: these run as another user.
 TEST_F(WriteFailuresTest, ReadOnlyFileAndFolderRefuseTheWriteAndKeepTheFile) {
   if (::geteuid() == 0) GTEST_SKIP() << "running as root: permissions do not stop writes";

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string>
 
+#include "base/io.h"
+#include "console/commands.h"
 #include "console/file_run.h"
 #include "engine/engine.h"
 #include "support/scripted_host.h"
@@ -105,6 +107,37 @@ TEST_F(BadFilesTest, ReadOnlySettingsFolderDoesNotStopTheRun) {
   EXPECT_TRUE(host.LoggedPart("c.z\": Read-only file system; the run counter is not saved"));
   EXPECT_DOUBLE_EQ(engine->eph.period, 0.5);
   EXPECT_EQ(engine->data.n, 1);
+}
+
+// Key K with an s column that a line lacks named the line but ended the
+// whole program: now it says so and the file run goes on without s.
+TEST_F(BadFilesTest, MissingSFieldIsNamedAndTheRunGoesOn) {
+  std::string path = WriteText("s.dat", "1 2 0.1\n2 3\n3 4 0.3\n");
+  engine->run.columnS = 2;
+  host.Add({"K", "3", ";"});
+  RunDataFile(*engine, path);
+  EXPECT_TRUE(
+      host.Logged("Error in data file s.dat, line 2: no number where one was expected: \"2 3\""));
+  EXPECT_FALSE(engine->data.weightsLoaded);
+  EXPECT_DOUBLE_EQ(engine->data.s[1], 1.0);
+  EXPECT_EQ(engine->view.j, 2);  // the key after K still ran
+}
+
+// The folder of the chosen file is gone by the time it is opened: no file
+// run starts (not even on a file of that name in the current folder), and
+// the caller shows why (the window in a message box, the console mode as
+// its last line).
+TEST_F(BadFilesTest, FolderGoneSinceTheDialogIsNamed) {
+  WriteText("star.dat", "1 2\n");
+  try {
+    OpenDataFile(*engine, (dir / "gone" / "star.dat").string(), false);
+    FAIL() << "no error";
+  } catch (const IoError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot open \"" + (dir / "gone").string() + "\": No such file or directory");
+  }
+  EXPECT_EQ(engine->data.n, 0);
+  EXPECT_FALSE(engine->run.inFileRun);
 }
 
 }  // namespace
