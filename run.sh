@@ -14,7 +14,10 @@ fi
 echo "run.sh: no display found (DISPLAY is not set), so TERIL runs in console mode."
 echo "run.sh: type keys and answers line by line (for example 3, +, R); Esc or ';' ends the run."
 echo
-if [ -t 0 ]; then
+# A terminal, a pipe or a redirected file is the script of the run
+# (printf ':wsp1\ny\n;\n' | ./run.sh); only a closed standard input is
+# replaced by an empty one.
+if { true 3<&0; } 2>/dev/null; then
   exec build/teril --console "$file" "$@"
 else
   exec build/teril --console "$file" "$@" < /dev/null

@@ -1,14 +1,14 @@
 #include "base/io.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace teril {
@@ -18,53 +18,143 @@ IoError::IoError(std::string path, std::string reason)
       path_(std::move(path)),
       reason_(std::move(reason)) {}
 
+IoError::IoError(std::string path, std::string reason, const char* action)
+    : std::runtime_error(std::string("Cannot ") + action + " \"" + path + "\": " + reason),
+      path_(std::move(path)),
+      reason_(std::move(reason)) {}
+
 namespace {
 
-[[noreturn]] void Fail(const std::string& path) { throw IoError(path, std::strerror(errno)); }
+constexpr const char* kFolderInTheWay = "a folder of that name is in the way";
 
-void WriteAll(std::FILE* f, const std::string& path, std::string_view text) {
-  if (!text.empty() && std::fwrite(text.data(), 1, text.size(), f) != text.size()) {
-    int e = errno;
-    std::fclose(f);
-    errno = e;
-    Fail(path);
-  }
+[[noreturn]] void Fail(const std::string& path, const char* action, int error) {
+  throw IoError(path, std::strerror(error), action);
 }
 
-void Close(std::FILE* f, const std::string& path) {
-  if (std::fclose(f) != 0) Fail(path);
+// Writes all of `text` to `fd`; returns 0 or the error number.
+int WriteAll(int fd, std::string_view text) {
+  const char* p = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    ssize_t done = ::write(fd, p, left);
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (done == 0) return ENOSPC;
+    p += done;
+    left -= static_cast<std::size_t>(done);
+  }
+  return 0;
+}
+
+// Cuts a file back to `size` bytes after a failed append (best effort: the
+// caller reports the failure of the append either way).
+void CutBack(int fd, off_t size) {
+  while (::ftruncate(fd, size) != 0 && errno == EINTR) {
+  }
 }
 
 }  // namespace
 
+InputFile::InputFile(const std::string& path) : path_(path) {
+  do {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd_ < 0 && errno == EINTR);
+  if (fd_ < 0) Fail(path, "read", errno);
+  struct stat st {};
+  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw IoError(path, "it is a folder, not a file", "read");
+  }
+}
+
+InputFile::~InputFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::size_t InputFile::Read(char* buffer, std::size_t size) {
+  for (;;) {
+    ssize_t got = ::read(fd_, buffer, size);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) Fail(path_, "read", errno);
+  }
+}
+
 std::optional<std::string> ReadFileIfExists(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return std::nullopt;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) return std::nullopt;
+  InputFile file(path);
   std::string content;
   char buf[1 << 16];
-  std::size_t got;
-  while ((got = std::fread(buf, 1, sizeof buf, f)) > 0) content.append(buf, got);
-  bool bad = std::ferror(f);
-  std::fclose(f);
-  if (bad) throw IoError(path, "read error");
+  while (std::size_t got = file.Read(buf, sizeof buf)) content.append(buf, got);
   return content;
 }
 
 void AppendToFile(const std::string& path, std::string_view text) {
-  std::FILE* f = std::fopen(path.c_str(), "ab");
-  if (!f) Fail(path);
-  WriteAll(f, path, text);
-  Close(f, path);
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0 && errno == EISDIR) throw IoError(path, kFolderInTheWay, "write");
+  if (fd < 0) Fail(path, "write", errno);
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  const off_t before = regular ? st.st_size : 0;
+  int error = WriteAll(fd, text);
+  // Half a line at the end of a table would spoil every later reading: a
+  // failed append is cut back (when that fails too, the error below still
+  // says what happened).
+  if (error != 0) {
+    if (regular) CutBack(fd, before);
+    ::close(fd);
+    Fail(path, "write", error);
+  }
+  if (::close(fd) != 0) {
+    error = errno;
+    if (regular) {
+      int again = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+      if (again >= 0) {
+        CutBack(again, before);
+        ::close(again);
+      }
+    }
+    Fail(path, "write", error);
+  }
 }
 
-void WriteFile(const std::string& path, std::string_view content) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) Fail(path);
-  WriteAll(f, path, content);
-  Close(f, path);
+namespace {
+
+// Writes `content` over a device or pipe as it stands: such a target is not
+// a file to be replaced (saving to /dev/null must not replace the device).
+void WriteInPlace(const std::string& path, std::string_view content) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0) Fail(path, "write", errno);
+  int error = WriteAll(fd, content);
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) Fail(path, "write", error);
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view content) {
+}  // namespace
+
+void WriteFileAtomic(const std::string& name, std::string_view content) {
+  struct stat target {};
+  const bool exists = ::stat(name.c_str(), &target) == 0;
+  if (exists && S_ISDIR(target.st_mode)) throw IoError(name, kFolderInTheWay, "write");
+  if (exists && !S_ISREG(target.st_mode)) return WriteInPlace(name, content);
+  // A link is kept: the file it points to is the one replaced.
+  std::string path = name;
+  struct stat link {};
+  if (exists && ::lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    if (char* real = ::realpath(name.c_str(), nullptr)) {
+      path = real;
+      std::free(real);
+    }
+  }
+  // A file that may not be written is not replaced behind its back.
+  if (exists && ::access(name.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
+    Fail(name, "write", errno);
   // The temporary file gets a name of its own (process and a counter),
   // created exclusively: two programs saving the same file at once (the
   // settings file, say) must not write into one temporary file.
@@ -74,36 +164,25 @@ void WriteFileAtomic(const std::string& path, std::string_view content) {
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
     tmp = path + ".tmp~" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) Fail(path);
+    if (fd < 0 && errno != EEXIST && errno != EINTR) Fail(name, "write", errno);
   }
-  if (fd < 0) Fail(path);
-  std::FILE* f = ::fdopen(fd, "wb");
-  if (!f) {
-    int e = errno;
-    ::close(fd);
+  if (fd < 0) Fail(name, "write", EEXIST);
+  int error = WriteAll(fd, content);
+  if (error == 0 && exists && ::fchmod(fd, target.st_mode & 07777) != 0) error = errno;
+  // Flushed before the rename, so that a crash never leaves an empty file
+  // where the previous one was.
+  if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && std::rename(tmp.c_str(), path.c_str()) != 0) error = errno;
+  if (error != 0) {
     std::remove(tmp.c_str());
-    errno = e;
-    Fail(path);
+    if (error == EISDIR) throw IoError(name, kFolderInTheWay, "write");
+    Fail(name, "write", error);
   }
-  try {
-    WriteAll(f, path, content);
-    if (std::fflush(f) != 0) {
-      int e = errno;
-      std::fclose(f);
-      errno = e;
-      Fail(path);
-    }
-    Close(f, path);
-  } catch (...) {
-    std::remove(tmp.c_str());
-    throw;
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    int e = errno;
-    std::remove(tmp.c_str());
-    errno = e;
-    Fail(path);
-  }
+}
+
+void WriteFile(const std::string& path, std::string_view content) {
+  WriteFileAtomic(path, content);
 }
 
 bool FileExists(const std::string& path) {

@@ -15,6 +15,9 @@ namespace teril {
 class IoError : public std::runtime_error {
  public:
   IoError(std::string path, std::string reason);
+  // `action` says what failed, "read" or "write": the message then reads
+  // "Cannot write "extr.dat": No space left on device".
+  IoError(std::string path, std::string reason, const char* action);
   const std::string& path() const { return path_; }
   const std::string& reason() const { return reason_; }
 
@@ -30,19 +33,50 @@ struct ProgramExit {
   int code = 0;
 };
 
-// Whole content of a file, or nothing when it cannot be opened.
+// A file opened for reading and read in blocks, so that a large file never
+// has to sit in memory whole (the data file is read line by line).
+class InputFile {
+ public:
+  // Throws IoError (action "read") naming the path and why: missing, a
+  // folder, no permission.
+  explicit InputFile(const std::string& path);
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Reads up to `size` bytes into `buffer`; 0 at the end of the file.
+  // Throws IoError on a read error.
+  std::size_t Read(char* buffer, std::size_t size);
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
+// Whole content of a file, or nothing when there is no such file. A file
+// that exists but cannot be read (a folder, no permission, a read error)
+// throws IoError.
 std::optional<std::string> ReadFileIfExists(const std::string& path);
 
-// Appends `text` to a file, creating it when missing.
+// Appends `text` to a file, creating it when missing. When the append fails
+// (the disk full, say) the file is cut back to its previous length, so it
+// never keeps half a line; then IoError is thrown.
 void AppendToFile(const std::string& path, std::string_view text);
 
 // Writes a whole file through a temporary file in the same folder that is
-// renamed over the target only when complete, so a failed write leaves the
-// previous file intact.
+// renamed over the target only when complete and flushed to the disk, so a
+// failed write leaves the previous file intact. The new file keeps the
+// permissions of the one it replaces; a target that may not be written (a
+// read-only file, a folder in the way) is refused as a direct write would
+// be. A link stays a link (the file it points to is replaced), and a device
+// or pipe is written as it stands. Failures throw IoError (action "write")
+// with the path and the reason.
 void WriteFileAtomic(const std::string& path, std::string_view content);
 
-// Creates or truncates a file and writes `content` (for report files of one
-// run, where there is nothing to preserve).
+// Creates or replaces a whole file (report files, result files, logs): the
+// same as WriteFileAtomic, so that a failed write never destroys the
+// previous file either.
 void WriteFile(const std::string& path, std::string_view content);
 
 bool FileExists(const std::string& path);

@@ -387,9 +387,9 @@ void OpenDataFile(Engine& engine, const std::string& path, bool reopen) {
     if (!reopen && !next.empty()) {
       std::error_code ec;
       std::filesystem::path p = std::filesystem::absolute(next, ec);
-      if (ec) throw IoError(next, ec.message());
+      if (ec) throw IoError(next, ec.message(), "open");
       std::filesystem::current_path(p.parent_path(), ec);
-      if (ec) throw IoError(p.parent_path().string(), ec.message());
+      if (ec) throw IoError(p.parent_path().string(), ec.message(), "open");
       full = p.string();
     }
     r.lastOpenedPath = full;

@@ -69,17 +69,28 @@ std::string DecodeKeyNotation(const std::string& line) {
   return line;
 }
 
+KeyLine ParseKeyLine(const std::string& line) {
+  KeyLine result;
+  if (line.size() > 1 && line[0] == ':') {
+    result.named = true;
+    result.name = line.substr(1);
+    while (!result.name.empty() && result.name.back() == ' ') result.name.pop_back();
+  } else {
+    result.key = DecodeKeyNotation(line);
+  }
+  return result;
+}
+
 void Console::ReadKey(char& key) {
   extChar = 0;
   inputMode = kModeKey;
   std::string got;
   for (;;) {
-    got = CommonWait();
-    if (got.size() > 1 && got[0] == ':') {
+    KeyLine typed = ParseKeyLine(CommonWait());
+    if (typed.named) {
       // A named menu command runs inside the wait, as the menu would run it;
       // when it hands over a key, that key ends the wait.
-      std::string name = got.substr(1);
-      while (!name.empty() && name.back() == ' ') name.pop_back();
+      const std::string& name = typed.name;
       waitingForInput = 1;
       answer.clear();
       bool known = runNamedCommand && runNamedCommand(name);
@@ -91,7 +102,7 @@ void Console::ReadKey(char& key) {
       waitingForInput = 0;
       continue;
     }
-    got = DecodeKeyNotation(got);
+    got = typed.key;
     break;
   }
   if (!got.empty()) {

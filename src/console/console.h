@@ -83,4 +83,14 @@ class Console {
 // "#131" -> "\x83"; other lines are returned unchanged.
 std::string DecodeKeyNotation(const std::string& line);
 
+// A line typed while a key is awaited: a named command (":wsp1", the name
+// without the colon and without blanks at its end) or a key string with
+// its notation decoded.
+struct KeyLine {
+  bool named = false;
+  std::string name;
+  std::string key;
+};
+KeyLine ParseKeyLine(const std::string& line);
+
 }  // namespace teril

@@ -1,7 +1,14 @@
 #include "console/file_run.h"
 
+#include <cmath>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <vector>
+
 #include "engine/engine.h"
 #include "base/io.h"
+#include "base/line_reader.h"
 #include "console/key_loop.h"
 #include "base/numfmt.h"
 #include "data/data_file.h"
@@ -31,31 +38,58 @@ void DeriveOutputNames(const std::string& inputFile, std::string& outputFile,
   if (outputFile.empty()) outputFile = inputFile;
 }
 
+std::vector<double> ParseFrequencyList(std::string_view text) {
+  std::vector<double> list;
+  LineReader lines(text);
+  std::string_view line;
+  try {
+    while (list.size() < kMaxTrialFrequencies && lines.Next(line)) {
+      std::size_t used = 0;
+      auto v = ParseLeadingNumber(line, used);
+      if (!v) continue;
+      // A frequency whose period 1/f would overflow cannot be used: it is
+      // kept as 0, which the stepping keys pass over.
+      list.push_back(std::isfinite(1 / *v) ? *v : 0.0);
+    }
+  } catch (const LineTooLong&) {
+    // The numbers before the overlong line are kept.
+  }
+  return list;
+}
+
 void ReadFrequencyList(Engine& engine) {
   FileRunState& r = engine.run;
   r.frequencyList.clear();
   r.frequencyIndex = 0;
-  auto content = ReadFileIfExists("!");
-  if (!content) return;
-  std::string_view text = *content;
-  std::size_t pos = 0;
-  while (pos < text.size() && r.frequencyList.size() < 50) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::size_t used = 0;
-    if (auto v = ParseLeadingNumber(text.substr(pos, end - pos), used))
-      r.frequencyList.push_back(*v);
-    pos = end + 1;
+  std::optional<std::string> content;
+  try {
+    content = ReadFileIfExists("!");
+  } catch (const IoError& e) {
+    engine.LogLine(std::string(e.what()) + "; no trial frequencies");
+    return;
   }
+  if (!content) return;
+  r.frequencyList = ParseFrequencyList(*content);
   engine.LogLine("jp=");
   engine.LogLine(static_cast<int>(r.frequencyList.size()));
 }
 
-bool LoadDataFile(Engine& engine) {
+namespace {
+
+// The lines of a file, read in blocks.
+LineReader FileLines(InputFile& file) {
+  return LineReader([&file](char* buffer, std::size_t size) { return file.Read(buffer, size); });
+}
+
+}  // namespace
+
+void LoadDataFile(Engine& engine) {
   FileRunState& r = engine.run;
-  auto content = ReadFileIfExists(r.inputFile);
-  if (!content) return false;
-  ReadColumns columns{r.columnX, r.headerLines};
+  InputFile file(r.inputFile);
+  LineReader lines = FileLines(file);
+  ReadColumns columns;
+  columns.columnX = r.columnX;
+  columns.headerLines = r.headerLines;
   EchoPoint echo;
   if (r.echoPoints) {
     echo = [&engine](int i, double t, double x) {
@@ -64,7 +98,7 @@ bool LoadDataFile(Engine& engine) {
   }
   DataSet& d = engine.data;
   try {
-    ParseDataText(*content, r.inputFile, d, columns, echo);
+    ParseDataLines(lines, r.inputFile, d, columns, echo);
   } catch (const DataFormatError&) {
     r.columnX = columns.columnX;
     r.headerLines = columns.headerLines;
@@ -73,9 +107,15 @@ bool LoadDataFile(Engine& engine) {
     r.tDecimalsAtLoad = d.tDecimals;
     r.xDecimalsAtLoad = d.xDecimals;
     throw;
+  } catch (const IoError&) {
+    // A read error half-way: what was read is not the file.
+    d.n = 0;
+    r.countAtLoad = 0;
+    throw;
   }
   r.columnX = columns.columnX;
   r.headerLines = columns.headerLines;
+  if (!columns.note.empty()) engine.LogLine(columns.note);
   if (int last = LastUnsortedIndex(d); last > 0) {
     d.phased = true;
     engine.LogLine("Unsorted! (");
@@ -89,15 +129,14 @@ bool LoadDataFile(Engine& engine) {
   r.countAtLoad = d.n;
   r.tDecimalsAtLoad = d.tDecimals;
   r.xDecimalsAtLoad = d.xDecimals;
-  return true;
 }
 
 void ReadSColumn(Engine& engine) {
   FileRunState& r = engine.run;
   if (r.columnS > 0) {
-    auto content = ReadFileIfExists(r.inputFile);
-    if (!content) throw IoError(r.inputFile, "No such file or directory");
-    ParseSColumn(*content, r.inputFile, engine.data, r.columnS, r.headerLines);
+    InputFile file(r.inputFile);
+    LineReader lines = FileLines(file);
+    ParseSColumnLines(lines, r.inputFile, engine.data, r.columnS, r.headerLines);
   } else {
     ParseSColumn({}, r.inputFile, engine.data, 0, 0);
   }
@@ -143,24 +182,53 @@ bool StartRun(Engine& engine, const std::string& path) {
   return true;
 }
 
+// Why the data file cannot be opened, or nothing when it can: a missing
+// name gets the old " !!!  File not found !!!" line, a folder or a file
+// that may not be read its own reason.
+std::optional<std::string> CannotOpen(const std::string& name) {
+  if (!std::filesystem::exists(std::filesystem::path(name))) return " !!!  File not found !!!\a";
+  try {
+    InputFile probe(name);
+  } catch (const IoError& e) {
+    return std::string(" !!!  ") + e.what() + " !!!\a";
+  }
+  return std::nullopt;
+}
+
 // Steps 8 to 10: open and load. Returns false when the run ends.
 bool OpenAndLoad(Engine& engine) {
   FileRunState& r = engine.run;
+  bool frequenciesRead = false;
   for (;;) {
-    if (FileExists(r.inputFile)) break;
-    engine.LogLine(" !!!  File not found !!!\a");
+    std::optional<std::string> problem = CannotOpen(r.inputFile);
+    if (!problem) {
+      if (!frequenciesRead) ReadFrequencyList(engine);
+      frequenciesRead = true;
+      try {
+        LoadDataFile(engine);
+        break;
+      } catch (const DataFormatError& e) {
+        engine.LogLine(e.what());
+        if (e.problem() == LineProblem::DecimalComma ||
+            e.problem() == LineProblem::CommaSeparated || e.problem() == LineProblem::NotText) {
+          engine.LogLine(
+              "The file run ends. Save the file as plain text with a decimal point "
+              "and blanks between the values, then open it again.");
+        } else {
+          engine.LogLine(
+              "The file run ends. Put the current point after the bad line and "
+              "press B to skip the lines before it.");
+        }
+        engine.host.MessageBox(e.what());
+        return false;
+      } catch (const IoError& e) {
+        // The file went away or became unreadable after it was chosen.
+        problem = std::string(" !!!  ") + e.what() + " !!!\a";
+      }
+    }
+    engine.LogLine(*problem);
     engine.host.Beep();
     if (!AskFileName(engine)) return false;
-  }
-  ReadFrequencyList(engine);
-  try {
-    LoadDataFile(engine);
-  } catch (const DataFormatError& e) {
-    engine.LogLine(e.what());
-    engine.LogLine("The file run ends. Put the current point after the bad line and press B "
-                   "to skip the lines before it.");
-    engine.host.MessageBox(e.what());
-    return false;
   }
   if (engine.data.n == 0) {
     engine.LogLine("The file  \"");

@@ -2,7 +2,10 @@
 // that ends it.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace teril {
 
@@ -19,15 +22,26 @@ void DeriveOutputNames(const std::string& inputFile, std::string& outputFile,
                        std::string& marksFile);
 
 // Loads the data file `inputFile` of the current folder into the data set,
-// with the order check and the copy of t into t0. Returns false when the
-// file cannot be opened. Throws DataFormatError for a malformed line.
-bool LoadDataFile(Engine& engine);
+// with the order check and the copy of t into t0. The file is read line by
+// line, never whole. Throws IoError when the file cannot be opened or read
+// (missing, a folder, no permission) and DataFormatError for a malformed
+// line.
+void LoadDataFile(Engine& engine);
 
-// Reads the trial frequencies from the file "!" of the current folder (up
-// to 50 numbers, one per line); logs "jp=" and the count when it exists.
+inline constexpr std::size_t kMaxTrialFrequencies = 50;
+
+// The trial frequencies of a frequency file: the number at the start of
+// each line, up to 50; lines without one are passed over. A value whose
+// reciprocal overflows becomes 0 (an entry the stepping keys pass over).
+std::vector<double> ParseFrequencyList(std::string_view text);
+
+// Reads the trial frequencies from the file "!" of the current folder;
+// logs "jp=" and the count when it exists. A "!" that cannot be read is
+// named in the log and gives an empty list.
 void ReadFrequencyList(Engine& engine);
 
-// Reads the s column (key K) from the data file.
+// Reads the s column (key K) from the data file. Throws IoError when the
+// file cannot be read.
 void ReadSColumn(Engine& engine);
 
 }  // namespace teril

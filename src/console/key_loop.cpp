@@ -129,7 +129,16 @@ C ColumnKey(Engine& e) {
   return C::Quit;
 }
 C SColumnKey(Engine& e) {
-  ReadSColumn(e);
+  try {
+    ReadSColumn(e);
+  } catch (const DataFormatError& err) {
+    // A line without the s field: say which, and keep no half-read column.
+    e.LogLine(err.what());
+    e.host.MessageBox(err.what());
+    ParseSColumn({}, e.run.inputFile, e.data, 0, 0);
+    e.data.weightsLoaded = false;
+    return C::Read;
+  }
   return C::Restore;
 }
 C FractionalKey(Engine& e) {
@@ -270,7 +279,13 @@ const std::array kQTable{
 
 C SortKey(Engine& e) { return SortByTime(e), C::Redraw; }
 C SaveKey(Engine& e) {
-  SaveDataSet(e);
+  try {
+    SaveDataSet(e);
+  } catch (const IoError&) {
+    // Still unsaved: the next Esc warns again instead of quitting.
+    if (e.run.runAction > 0) e.run.modified = true;
+    throw;
+  }
   return e.run.runAction > 0 ? C::Quit : C::Wrap;
 }
 C SaveVisibleKey(Engine& e) { return SaveVisible(e), C::Wrap; }
@@ -430,8 +445,8 @@ RunEnd RunKeyLoop(Engine& e) {
   C next = C::Full;
   RunEnd end = RunEnd::End;
   bool finished = false;
-  try {
-    while (!finished) {
+  while (!finished) {
+    try {
       switch (next) {
         case C::Full:
           e.run.deferRescale = false;
@@ -479,12 +494,14 @@ RunEnd RunKeyLoop(Engine& e) {
           next = Dispatch(e, key);
           break;
       }
+    } catch (const IoError& err) {
+      // A file that cannot be written or read ends the command, not the
+      // file run: the data in memory (unsaved edits included) stay, and the
+      // user can save them elsewhere.
+      e.LogLine(err.what());
+      e.host.MessageBox(err.what());
+      next = C::Read;
     }
-  } catch (const IoError& err) {
-    e.LogLine(err.what());
-    e.LogLine("The file run ends.");
-    e.host.MessageBox(err.what());
-    return RunEnd::End;
   }
   return end;
 }

@@ -1,5 +1,6 @@
 #include "data/settings.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -14,13 +15,6 @@ namespace {
 
 constexpr char kMarker = static_cast<char>(255);
 
-struct SettingsLine {
-  long long counter = 0;
-  double epochT0 = 0, period = 1, Q = 0;
-  long long NNH = 8;
-  bool hasQ = false;
-};
-
 [[noreturn]] void MarkerError(Engine& engine, const std::string& text) {
   engine.host.MessageBox(text);
   throw ProgramExit{3};
@@ -31,7 +25,7 @@ struct SettingsLine {
 std::vector<double> Numbers(std::string_view text) {
   std::vector<double> out;
   std::size_t pos = 0, used = 0;
-  while (pos < text.size()) {
+  while (pos < text.size() && out.size() < 6) {
     auto v = ParseLeadingNumber(text.substr(pos), used);
     if (!v) break;
     out.push_back(*v);
@@ -40,24 +34,71 @@ std::vector<double> Numbers(std::string_view text) {
   return out;
 }
 
-// The numbers after the marker of c.z; nothing when the file is missing.
-// A wrong marker shows `markerError` and ends the program.
-std::optional<std::vector<double>> ReadSettingsLine(Engine& engine, const std::string& path,
-                                                    const std::string& markerError) {
-  auto content = ReadFileIfExists(path);
-  if (!content) return std::nullopt;
-  if (content->empty() || (*content)[0] != kMarker) MarkerError(engine, markerError);
-  return Numbers(std::string_view(*content).substr(1));
+// A number of the file as an integer in lo..hi (a counter of 1e300 must
+// not overflow the conversion).
+long long Clamped(double v, long long lo, long long hi) {
+  if (!(v > static_cast<double>(lo))) return lo;
+  if (!(v < static_cast<double>(hi))) return hi;
+  return static_cast<long long>(v);
 }
 
-void Write(const std::string& path, const SettingsLine& s, const Ephemeris& e) {
-  std::string line(1, kMarker);
-  line += " " + Str(s.counter) + " " + RoundTrip(e.epochT0) + " " + RoundTrip(e.period) + " " +
-          RoundTrip(e.Q) + " " + Str(static_cast<long long>(e.NNH)) + "\n";
-  WriteFileAtomic(path, line);
+// The settings of c.z; nothing when the file is missing. A wrong marker
+// shows `markerError` and ends the program. A c.z that exists but cannot be
+// read (a folder, no permission) is named in the log and treated as
+// missing, so that it never stops a file run.
+std::optional<SettingsValues> ReadSettingsFile(Engine& engine, const std::string& path,
+                                               const std::string& markerError) {
+  std::optional<std::string> content;
+  try {
+    content = ReadFileIfExists(path);
+  } catch (const IoError& e) {
+    engine.LogLine(std::string(e.what()) + "; the settings are not used");
+    return std::nullopt;
+  }
+  if (!content) return std::nullopt;
+  SettingsValues values;
+  values.epochT0 = engine.eph.epochT0;
+  values.period = engine.eph.period;
+  if (!ParseSettingsText(*content, values)) MarkerError(engine, markerError);
+  return values;
+}
+
+void Write(const std::string& path, const SettingsValues& values) {
+  WriteFileAtomic(path, SettingsText(values));
+}
+
+SettingsValues WithEphemeris(long long counter, const Ephemeris& e) {
+  SettingsValues v;
+  v.counter = counter;
+  v.epochT0 = e.epochT0;
+  v.period = e.period;
+  v.Q = e.Q;
+  v.NNH = e.NNH;
+  return v;
 }
 
 }  // namespace
+
+bool ParseSettingsText(std::string_view text, SettingsValues& values) {
+  if (text.empty() || text[0] != kMarker) return false;
+  const std::vector<double> v = Numbers(text.substr(1));
+  values.counter = v.size() >= 1 ? Clamped(v[0], -kMaxSettingsCounter, kMaxSettingsCounter) : 0;
+  if (v.size() >= 2) values.epochT0 = v[1];
+  if (v.size() >= 3) values.period = v[2];
+  values.Q = v.size() >= 4 ? v[3] : 0;
+  values.NNH = v.size() >= 5 ? static_cast<int>(Clamped(v[4], 1, 500)) : 8;
+  // A period of 0 is taken as 1.0; so is one too small for its frequency
+  // 1/P to be a number.
+  if (values.period == 0 || !std::isfinite(1 / values.period)) values.period = 1.0;
+  return true;
+}
+
+std::string SettingsText(const SettingsValues& v) {
+  std::string line(1, kMarker);
+  line += " " + Str(v.counter) + " " + RoundTrip(v.epochT0) + " " + RoundTrip(v.period) + " " +
+          RoundTrip(v.Q) + " " + Str(static_cast<long long>(v.NNH)) + "\n";
+  return line;
+}
 
 std::string SettingsPath(const Engine& engine) { return engine.run.workFolder + "/c.z"; }
 
@@ -76,38 +117,33 @@ void EnsureWorkFolder(const std::string& folder) {
 
 void ReadSettings(Engine& engine) {
   std::string path = SettingsPath(engine);
-  auto line = ReadSettingsLine(
-      engine, path, std::string("Error of the INI file. Please contact the author\n") + kAuthorContact);
-  if (!line) return;
-  const std::vector<double>& v = *line;
-  SettingsLine s;
+  auto read = ReadSettingsFile(
+      engine, path,
+      std::string("Error of the INI file. Please contact the author\n") + kAuthorContact);
+  if (!read) return;
+  SettingsValues s = *read;
   Ephemeris& e = engine.eph;
-  if (v.size() >= 1) s.counter = static_cast<long long>(v[0]);
-  if (v.size() >= 2) e.epochT0 = v[1];
-  if (v.size() >= 3) e.period = v[2];
-  if (v.size() >= 5) {
-    e.Q = v[3];
-    e.NNH = static_cast<int>(std::max(-1e9, std::min(1e9, v[4])));
-  } else {
-    e.Q = 0;
-    e.NNH = 8;
-  }
-  if (e.NNH < 1) e.NNH = 1;
-  if (e.NNH > 500) e.NNH = 500;
-  if (e.period == 0) e.period = 1.0;
-  s.counter += 1;
-  Write(path, s, e);
+  e.epochT0 = s.epochT0;
+  e.period = s.period;
+  e.Q = s.Q;
+  e.NNH = s.NNH;
   e.frequency = 1 / e.period;
+  if (s.counter < kMaxSettingsCounter) s.counter += 1;
+  try {
+    Write(path, s);
+  } catch (const IoError& err) {
+    // A settings file that cannot be rewritten (a read-only work folder)
+    // only loses the count of runs; the file run goes on.
+    engine.LogLine(std::string(err.what()) + "; the run counter is not saved");
+  }
 }
 
 void WriteSettings(Engine& engine) {
   std::string path = SettingsPath(engine);
-  auto line = ReadSettingsLine(
+  auto read = ReadSettingsFile(
       engine, path, std::string("Error of INI file\rPlease contact the Author: ") + kAuthorContact);
-  if (!line) return;
-  SettingsLine s;
-  if (!line->empty()) s.counter = static_cast<long long>((*line)[0]);
-  Write(path, s, engine.eph);
+  if (!read) return;
+  Write(path, WithEphemeris(read->counter, engine.eph));
 }
 
 void ResetEngine(Engine& engine, bool fromOpen) {

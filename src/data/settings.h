@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace teril {
 
@@ -17,14 +18,37 @@ inline constexpr const char* kAuthorContact = "the TERIL maintainers (see the RE
 
 std::string SettingsPath(const Engine& engine);
 
+// The values of one settings line.
+struct SettingsValues {
+  long long counter = 0;
+  double epochT0 = 0, period = 1, Q = 0;
+  int NNH = 8;
+};
+
+// Counters beyond this are held there.
+inline constexpr long long kMaxSettingsCounter = 1000000000000000LL;
+
+// Reads the text of a settings file into `values`: the counter (0 when
+// absent, held within +-kMaxSettingsCounter), epochT0 and period when
+// present (otherwise `values` keeps them), Q (0 when absent) and NNH (8
+// when absent, clamped to 1..500). A period of 0, or one whose reciprocal
+// overflows, becomes 1.0. Returns false when the first byte is not the
+// marker 255.
+bool ParseSettingsText(std::string_view text, SettingsValues& values);
+
+// The settings line for `values`: marker, counter, epochT0, period and Q
+// in the shortest form that reads back exactly, NNH; single blanks.
+std::string SettingsText(const SettingsValues& values);
+
 // Creates the work folder with a valid settings file (counter 0, T0 0, P 1,
 // Q 0, NNH 8) when the folder does not exist. An existing folder is left
 // as it is, with or without c.z.
 void EnsureWorkFolder(const std::string& folder);
 
 // Reads c.z and rewrites it with the counter raised by one. A missing file
-// is ignored; a wrong marker shows a message box and ends the program with
-// exit code 3 (throws ProgramExit{3}).
+// is ignored, one that cannot be read or rewritten is named in the log; a
+// wrong marker shows a message box and ends the program with exit code 3
+// (throws ProgramExit{3}).
 void ReadSettings(Engine& engine);
 
 // Rewrites c.z with the current ephemeris and NNH, keeping the counter.

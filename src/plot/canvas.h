@@ -41,7 +41,8 @@ class Canvas {
   virtual void Clear() = 0;
   // Copies the rectangle (x, y, w, h) into a new picture of outW x outH
   // pixels (scaled when the sizes differ) and saves it: BMP, or PNG when the
-  // name ends in ".png". Returns false when the file cannot be written.
+  // name ends in ".png". Returns false when the picture cannot be made;
+  // a file that cannot be written throws IoError (the previous file stays).
   virtual bool SaveRect(int x, int y, int w, int h, int outW, int outH,
                         const std::string& path) = 0;
 

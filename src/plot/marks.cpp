@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/io.h"
+#include "base/line_reader.h"
 #include "base/numfmt.h"
 #include "plot/draw.h"
 
@@ -110,9 +111,35 @@ Continuation ToggleMarksFormat(Engine& e) {
   return Continuation::Read;
 }
 
+MarkRead ReadMarkRecord(std::string_view text, std::size_t& pos, MarkRecord& record) {
+  if (pos == 0 && text.substr(0, kUtf8Bom.size()) == kUtf8Bom) pos = kUtf8Bom.size();
+  if (pos > text.size()) pos = text.size();
+  while (pos < text.size() && IsSpace(text[pos])) ++pos;
+  if (pos >= text.size()) return MarkRead::End;
+  double field[4] = {0, 0, 0, 0};
+  for (double& f : field) {
+    auto value = ReadNumberAt(text, pos);
+    if (!value) return pos >= text.size() ? MarkRead::End : MarkRead::Bad;
+    f = *value;
+  }
+  // Line numbers must be whole and positive: a record that is not becomes
+  // the end of the list rather than a reload from a nonsense line.
+  for (double i : {field[0], field[2]})
+    if (!(i == std::trunc(i) && i >= 1 && i < 2e9)) return MarkRead::Bad;
+  record = MarkRecord{static_cast<int>(field[0]), field[1], static_cast<int>(field[2]), field[3]};
+  // The rest of the line is not part of the record.
+  while (pos < text.size() && text[pos] != '\n' && text[pos] != '\r') ++pos;
+  return MarkRead::Record;
+}
+
 Continuation NextMarkedInterval(Engine& e) {
   ViewState& v = e.view;
-  const auto content = ReadFileIfExists(e.run.marksFile);
+  std::optional<std::string> content;
+  try {
+    content = ReadFileIfExists(e.run.marksFile);
+  } catch (const IoError& err) {
+    e.LogLine(err.what());
+  }
   if (!content) {
     v.marksFromStart = true;
     return Continuation::Read;
@@ -121,34 +148,19 @@ Continuation NextMarkedInterval(Engine& e) {
     v.marksOffset = 0;
     v.marksFromStart = false;
   }
-  const std::string_view text(*content);
-  std::size_t pos = v.marksOffset < text.size() ? v.marksOffset : text.size();
-  while (pos < text.size() && IsSpace(text[pos])) ++pos;
-  bool good = pos < text.size();
-  double field[4] = {0, 0, 0, 0};
-  for (int k = 0; k < 4 && good; ++k) {
-    auto value = ReadNumberAt(text, pos);
-    good = value.has_value() && std::isfinite(*value);
-    if (good) field[k] = *value;
-  }
-  const bool atEnd = pos >= text.size() && !good;
-  // Line numbers must be whole and positive: a record that is not becomes
-  // the end of the list rather than a reload from a nonsense line.
-  if (good) {
-    good = field[0] == std::trunc(field[0]) && field[2] == std::trunc(field[2]) && field[0] >= 1 &&
-           field[2] >= 1 && field[0] < 2e9 && field[2] < 2e9;
-  }
-  if (!good) {
-    if (!atEnd) e.LogLine("Bad interval in " + e.run.marksFile);
+  std::size_t pos = v.marksOffset;
+  MarkRecord record;
+  const MarkRead got = ReadMarkRecord(*content, pos, record);
+  if (got != MarkRead::Record) {
+    if (got == MarkRead::Bad) e.LogLine("Bad interval in " + e.run.marksFile);
     v.marksFromStart = true;
     e.host.Beep();
     return Continuation::Redraw;
   }
-  const std::size_t lineEnd = text.find('\n', pos);
-  v.marksOffset = lineEnd == std::string_view::npos ? text.size() : lineEnd + 1;
+  v.marksOffset = pos;
 
-  const int i1 = static_cast<int>(field[0]), i2 = static_cast<int>(field[2]);
-  double t1 = field[1], t2 = field[3];
+  const int i1 = record.i1, i2 = record.i2;
+  double t1 = record.t1, t2 = record.t2;
   if (t2 < t1) std::swap(t1, t2);  // marks are written in either order
   v.tMin = t1;
   v.tMax = t2;

@@ -5,9 +5,31 @@
 // created or appended to throws IoError to the caller.
 #pragma once
 
+#include <cstddef>
+#include <string_view>
+
 #include "engine/engine.h"
 
 namespace teril {
+
+// One record of a marks file: the line numbers and times of an interval's
+// two ends.
+struct MarkRecord {
+  int i1 = 0;
+  double t1 = 0;
+  int i2 = 0;
+  double t2 = 0;
+};
+
+enum class MarkRead { Record, Bad, End };
+
+// Reads the record "i1 t1 i2 t2" that starts at `pos` of a marks file's
+// text (blanks and line ends before it, and a UTF-8 byte-order mark at the
+// start, are skipped; the numbers may stand on several lines). Record: the
+// four numbers, with whole line numbers in 1..2e9; `pos` moves to the end
+// of the line that holds t2. Bad: the text there is not such a record.
+// End: nothing but blanks is left.
+MarkRead ReadMarkRecord(std::string_view text, std::size_t& pos, MarkRecord& record);
 
 // Mark Left (F7): appends "j t[j] " (index without padding, t in the print
 // format) to marksFile, without a line end. The plot is not changed.
@@ -37,8 +59,9 @@ Continuation ToggleMarksFormat(Engine& e);
 // in the loaded part of the data file; otherwise sets headerLines := i1 - 1,
 // xMinIdx := 1, xMaxIdx := i2 - headerLines and returns Reload: the caller
 // reads the data file again. At the end of the file (or at a record that is
-// not four numbers) beeps and returns Redraw; when the file cannot be read
-// returns Read and changes nothing.
+// not four numbers) beeps and returns Redraw; when the file is missing or
+// cannot be read (a folder, no permission; said in the log) returns Read
+// and changes nothing.
 Continuation NextMarkedInterval(Engine& e);
 
 }  // namespace teril

@@ -1,11 +1,16 @@
 #include "window/qt_canvas.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 #include <utility>
+
+#include "base/io.h"
 
 namespace teril {
 
@@ -313,7 +318,15 @@ bool QtCanvas::SaveRect(int x, int y, int w, int h, int outW, int outH, const st
     picture = picture.scaled(outW, outH, Qt::IgnoreAspectRatio, Qt::FastTransformation);
   const QString name = QFile::decodeName(path.c_str());
   const bool png = name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
-  return picture.save(name, png ? "PNG" : "BMP");
+  // Encoded in memory and written through the one file helper, so that a
+  // failed write keeps the previous picture and says why.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture.save(&buffer, png ? "PNG" : "BMP")) return false;
+  WriteFileAtomic(path,
+                  std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  return true;
 }
 
 }  // namespace teril

@@ -224,13 +224,22 @@ TEST_F(KeyLoopTest, PhaseModeShowsPhasesAndBackGivesTheLoadedTimes) {
   EXPECT_DOUBLE_EQ(engine->data.t[5], 5.0);
 }
 
-TEST_F(KeyLoopTest, WriteErrorEndsTheRunWithAMessage) {
+// A save that fails says which file and why, and the file run goes on with
+// the deletion still unsaved: Esc warns again and a save under another name
+// keeps it.  // #17
+TEST_F(KeyLoopTest, FailedSaveKeepsTheRunAndTheUnsavedDeletion) {
   std::string path = TenPoints();
   std::filesystem::create_directories(dir / "star.da$");  // a folder where the file must go
-  Run(path, {"5", "~2", "3", ";"});
-  ASSERT_FALSE(host.messages.empty());
-  EXPECT_NE(host.messages.back().find("star.da$"), std::string::npos);
-  EXPECT_TRUE(host.Logged("The file run ends."));
+  Run(path, {"5", ";", "~2", ";", "~@", "other.dat", "~2"});
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0], "Cannot write \"star.da$\": a folder of that name is in the way");
+  EXPECT_FALSE(host.Logged("The file run ends."));
+  int warnings = 0;
+  for (auto& c : canvas.calls)
+    if (c.op == "Text" && c.text.rfind("Write reduced data to file > ", 0) == 0) ++warnings;
+  EXPECT_EQ(warnings, 2);  // the first Esc, and again after the failed save
+  EXPECT_EQ(ReadLines("other.dat").size(), 9u);
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "star.da$"));
 }
 
 // The console mode runs a whole session from lines of standard input.

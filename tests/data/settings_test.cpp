@@ -124,5 +124,20 @@ TEST_F(SettingsTest, ScratchExchangeWritesTAndReadsThemBack) {
   EXPECT_DOUBLE_EQ(engine->data.t[2], 20.5);
 }
 
+// A counter of 1e300 would overflow the integer it becomes, and a period of
+// 1e-320 has no finite frequency: the counter is held at its largest value
+// and the period is taken as 1.0, as a period of 0 is.  // #17
+TEST(SettingsText, HugeCounterIsHeldAndTinyPeriodBecomesOne) {
+  SettingsValues v;
+  ASSERT_TRUE(ParseSettingsText("\xFF 1e300 5 1e-320 0.5 12", v));
+  EXPECT_EQ(v.counter, kMaxSettingsCounter);
+  EXPECT_DOUBLE_EQ(v.period, 1.0);
+  EXPECT_DOUBLE_EQ(v.epochT0, 5);
+  EXPECT_EQ(v.NNH, 12);
+  EXPECT_EQ(SettingsText(v), "\xFF 1000000000000000 5 1 0.5 12\n");
+  EXPECT_FALSE(ParseSettingsText("", v));
+  EXPECT_FALSE(ParseSettingsText("\xEF\xBB\xBF\xFF 1 2 3", v));
+}
+
 }  // namespace
 }  // namespace teril

@@ -172,5 +172,36 @@ TEST_F(MarksTest, ReversedAndBadRecords) {
   EXPECT_EQ(engine->run.headerLines, 0);  // no reload from a bad record
 }
 
+// Marks files saved by other tools: a byte-order mark, lone CR or CR LF
+// line ends, a record split over two lines.  // #17
+TEST(MarkRecords, ByteOrderMarkAndEveryLineEndReadTheSameRecords) {
+  for (std::string text : {"\xEF\xBB\xBF" "3 1.5 7 2.5 \r9 4.5 12 6.5 \r",
+                           "3 1.5 7 2.5 \r\n9 4.5\r\n12 6.5\r\n"}) {
+    std::size_t pos = 0;
+    MarkRecord r;
+    ASSERT_EQ(ReadMarkRecord(text, pos, r), MarkRead::Record) << text;
+    EXPECT_EQ(r.i1, 3);
+    EXPECT_DOUBLE_EQ(r.t1, 1.5);
+    EXPECT_EQ(r.i2, 7);
+    EXPECT_DOUBLE_EQ(r.t2, 2.5);
+    ASSERT_EQ(ReadMarkRecord(text, pos, r), MarkRead::Record) << text;
+    EXPECT_EQ(r.i1, 9);
+    EXPECT_EQ(r.i2, 12);
+    EXPECT_DOUBLE_EQ(r.t2, 6.5);
+    EXPECT_EQ(ReadMarkRecord(text, pos, r), MarkRead::End);
+  }
+  std::size_t pos = 0;
+  MarkRecord r;
+  EXPECT_EQ(ReadMarkRecord("3 1.5 x 2.5\n", pos, r), MarkRead::Bad);
+}
+
+TEST_F(MarksTest, MarksFileThatIsAFolderIsNamedAndChangesNothing) {
+  std::filesystem::create_directory("star.da!");
+  const double tMin = v().tMin;
+  EXPECT_EQ(NextMarkedInterval(*engine), Continuation::Read);
+  EXPECT_TRUE(host.Logged("Cannot read \"star.da!\": it is a folder, not a file"));
+  EXPECT_EQ(v().tMin, tMin);
+}
+
 }  // namespace
 }  // namespace teril::testing

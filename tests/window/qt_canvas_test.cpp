@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <string>
 
+#include "base/io.h"
 #include "plot/cursor.h"
 #include "plot/draw.h"
 #include "plot/view.h"
@@ -109,7 +110,8 @@ TEST_F(QtCanvasTest, SavesBmpOrPngByNameAndScalesTheCopy) {
   EXPECT_EQ(big.size(), QSize(40, 20));
   EXPECT_EQ(Px(big, 1, 1), kRed);  // the pixel doubled
   EXPECT_EQ(Px(big, 2, 2), kWhite);
-  EXPECT_FALSE(canvas.SaveRect(0, 0, 20, 10, 20, 10, (dir / "no/such/folder/x.bmp").string()));
+  EXPECT_THROW(canvas.SaveRect(0, 0, 20, 10, 20, 10, (dir / "no/such/folder/x.bmp").string()),
+               IoError);
 }
 
 class QtPlotTest : public EngineTest {
