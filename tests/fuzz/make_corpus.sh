@@ -9,7 +9,7 @@
 # behaviour) and are not written by this script.
 set -euo pipefail
 cd "$(dirname "$0")/corpus"
-mkdir -p data_file settings marks frequency_list number notation
+mkdir -p data_file settings marks frequency_list number notation intervals
 
 printf '\x05\x00\x00245.5678  12.345 ABC\n245.6000  12.400 XYZ\n' > data_file/plain_lf
 printf '\x05\x00\x00# HJD V\r\n2459000.1234 12.345 AB\r\n2459000.2234 12.355\tCD\r\n' > data_file/crlf_header
@@ -48,3 +48,21 @@ printf '#131' > notation/code
 printf ':wsp1\n3' > notation/named_then_key
 printf ':NoSuchCommand  \n~6' > notation/unknown_then_extended
 printf ':Sort1\n\n#999\n^a' > notation/mixed
+
+# intervals: two bytes of point count (little-endian), then the file.
+printf '\x64\x00%s' '1 2450000.10000 20 2450000.90000
+21 2450001.10000 40 2450001.90000
+' > intervals/two_lines
+printf '\x64\x00%s' '0 100.0 9 109.0
+10 110.0 19 119.0
+' > intervals/zero_based
+printf '\x0a\x00%s' '1 1.0 1 1.0
+3 x 5 6
+2 2.0 500 9.0
+4 4.0 8 8.0 rest of the line
+' > intervals/dropped_bad_outside
+printf '\x05\x00%s' '1	1.0	3	3.0
+2 2.0 4 4.0' > intervals/tabs_no_final_newline
+printf '\x00\x01%s' '1 1e300 2 -1e300
+1 1 2
+' > intervals/huge_times_short_line
