@@ -33,23 +33,14 @@ namespace {
 
 using C = Continuation;
 
-// One line of a key table: the key, the command, and for commands that come
-// with a later part of the program the continuation the table gives them.
+// One line of a key table: the key and its command.
 struct KeyEntry {
   unsigned char key;
   C (*run)(Engine&);
-  C then = C::Read;
-  const char* later = nullptr;
 };
 
 constexpr char kEsc = 27;
 
-// A command that is not part of this build yet: say so and go on as its
-// table line says.
-C Later(Engine& e, const KeyEntry& entry) {
-  e.LogLine(std::string(entry.later) + ": this command is not part of this build yet");
-  return entry.then;
-}
 
 // --- small commands of the main table ---
 
@@ -381,7 +372,6 @@ const KeyEntry* Find(const std::array<KeyEntry, N>& table, unsigned char key) {
 
 C RunEntry(Engine& e, const KeyEntry* entry, C ifMissing) {
   if (!entry) return ifMissing;
-  if (!entry->run) return Later(e, *entry);
   return entry->run(e);
 }
 
