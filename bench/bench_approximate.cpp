@@ -2,8 +2,6 @@
 // synthetic eclipse of N points, for every method.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,24 +18,6 @@ using namespace teril;
 using bench::QuietHost;
 using bench::NoDialogs;
 
-// An eclipse with a flat bottom and a little deterministic noise.
-void LoadEclipse(Engine& e, int n) {
-  std::uint64_t state = 12345;
-  auto& d = e.data;
-  d.n = n;
-  for (int k = 1; k <= n; ++k) {
-    const double t = 2450000.0 + 0.4 * (k - 1) / (n - 1);
-    const double a = std::fabs(t - 2450000.21) - 0.03;
-    double x = 11.0;
-    if (a > 0) x = a >= 0.1 ? 10.0 : 11.0 - (1 - std::pow(1 - a / 0.1, 2.0));
-    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-    x += 0.01 * (static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5);
-    d.t[k] = t;
-    d.x[k] = x;
-  }
-  bench::ShowAllPoints(e);
-}
-
 void BM_Approximate(benchmark::State& state) {
   const int method = static_cast<int>(state.range(0));
   const int n = static_cast<int>(state.range(1));
@@ -45,7 +25,7 @@ void BM_Approximate(benchmark::State& state) {
   NoDialogs dialogs;
   auto engine = std::make_unique<Engine>(host, dialogs);
   engine->console.writeLogFile = false;
-  LoadEclipse(*engine, n);
+  bench::LoadFlatEclipse(*engine, n);
   for (auto _ : state) {
     int prelim = 1;
     engine->lsq.m = 3;

@@ -1,6 +1,9 @@
-// A console host and dialogs that answer nothing, for benchmarks.
+// A console host and dialogs that answer nothing, and the data sets, for
+// benchmarks.
 #pragma once
 
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -73,6 +76,29 @@ inline void ShowAllPoints(Engine& e) {
   e.view.lastVisible = e.data.n;
   e.view.tMin = e.data.t[1];
   e.view.tMax = e.data.t[e.data.n];
+}
+
+// n points over 0.4 d of an eclipse at t = 2450000.21 with a flat bottom
+// (depth 1, half-width 0.13 d) and a little deterministic noise, all visible.
+inline void LoadFlatEclipse(Engine& e, int n) {
+  std::uint64_t state = 12345;
+  DataSet& d = e.data;
+  d.n = n;
+  d.tWidth = 13;
+  d.tDecimals = 5;
+  d.xWidth = 8;
+  d.xDecimals = 4;
+  for (int k = 1; k <= n; ++k) {
+    const double t = 2450000.0 + 0.4 * (k - 1) / (n - 1);
+    const double a = std::fabs(t - 2450000.21) - 0.03;
+    double x = 11.0;
+    if (a > 0) x = a >= 0.1 ? 10.0 : 11.0 - (1 - std::pow(1 - a / 0.1, 2.0));
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    x += 0.01 * (static_cast<double>(state >> 11) / 9007199254740992.0 - 0.5);
+    d.t[k] = d.t0[k] = t;
+    d.x[k] = x;
+  }
+  ShowAllPoints(e);
 }
 
 }  // namespace teril::bench

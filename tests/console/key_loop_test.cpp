@@ -13,15 +13,14 @@
 #include "data/settings.h"
 #include "plot/draw.h"
 #include "support/recording_canvas.h"
+#include "support/file_run_fixture.h"
 #include "support/scripted_host.h"
 
 namespace teril {
 namespace {
 
-class KeyLoopTest : public testing::EngineTest {
+class KeyLoopTest : public testing::FileRunTest {
  protected:
-  testing::RecordingCanvas canvas;
-
   // Ten points t = 1..10, x = 10 + t/10 ("0.1" steps), observers A and B.
   std::string TenPoints(const std::string& name = "star.dat") {
     std::string text = "# t x obs\n";
@@ -29,13 +28,6 @@ class KeyLoopTest : public testing::EngineTest {
       text += std::to_string(i) + ".000 " + std::to_string(10 + i) + ".50 " +
               (i % 2 ? "A" : "B") + "\n";
     return WriteText(name, text);
-  }
-
-  void Run(const std::string& path, std::initializer_list<std::string> keys) {
-    host.Add(keys);
-    ResetEngine(*engine, true);
-    AttachCanvas(*engine, &canvas);
-    RunDataFile(*engine, path);
   }
 
   bool DrewText(const std::string& part) const {

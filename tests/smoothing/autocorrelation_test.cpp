@@ -13,6 +13,7 @@
 #include "data/settings.h"
 #include "plot/draw.h"
 #include "support/recording_canvas.h"
+#include "support/file_run_fixture.h"
 #include "support/scripted_host.h"
 
 namespace teril {
@@ -50,17 +51,8 @@ TEST_P(LaggedSumsTest, AgreeWithThePlainSumsTo1e12OfC0) {
 INSTANTIATE_TEST_SUITE_P(Autocorrelation, LaggedSumsTest,
                          ::testing::Values(1, 2, 7, 511, 512, 513, 2000, 4099));
 
-class AutocorrelationTest : public testing::EngineTest {
+class AutocorrelationTest : public testing::FileRunTest {
  protected:
-  testing::RecordingCanvas canvas;
-
-  void Run(const std::string& path, std::initializer_list<std::string> keys) {
-    host.Add(keys);
-    ResetEngine(*engine, true);
-    AttachCanvas(*engine, &canvas);
-    RunDataFile(*engine, path);
-  }
-
   // Points t = 1..n (integers) with the given x (two decimals).
   std::string File(const std::vector<double>& x) {
     std::string text;

@@ -12,22 +12,14 @@
 #include "plot/draw.h"
 #include "smoothing/correlation.h"
 #include "support/recording_canvas.h"
+#include "support/file_run_fixture.h"
 #include "support/scripted_host.h"
 
 namespace teril {
 namespace {
 
-class CorrelationCommandTest : public testing::EngineTest {
+class CorrelationCommandTest : public testing::FileRunTest {
  protected:
-  testing::RecordingCanvas canvas;
-
-  void Run(const std::string& path, std::initializer_list<std::string> keys) {
-    host.Add(keys);
-    ResetEngine(*engine, true);
-    AttachCanvas(*engine, &canvas);
-    RunDataFile(*engine, path);
-  }
-
   // x = 2t + 1 on t = 1..7 (t with two decimals, x with one).
   std::string LineFile() {
     std::string text;
