@@ -152,8 +152,10 @@ void WriteFileAtomic(const std::string& name, std::string_view content) {
       std::free(real);
     }
   }
-  // A file that may not be written is not replaced behind its back.
-  if (exists && ::access(name.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS))
+  // A file that may not be written is not replaced behind its back. The
+  // check is that of opening it for writing: by the effective user.
+  if (exists && ::faccessat(AT_FDCWD, name.c_str(), W_OK, AT_EACCESS) != 0 &&
+      (errno == EACCES || errno == EROFS))
     Fail(name, "write", errno);
   // The temporary file gets a name of its own (process and a counter),
   // created exclusively: two programs saving the same file at once (the

@@ -1,5 +1,9 @@
 #include "support/scripted_host.h"
 
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -100,6 +104,24 @@ bool ScriptedDialogs::ChooseMethods(MethodChoice& choice) {
   return true;
 }
 
+bool TempFolderTest::ActAsAnotherUser() {
+  if (::geteuid() != 0) return true;
+  constexpr uid_t kNobody = 65534;
+  constexpr gid_t kNoGroup = 65534;
+  std::error_code ec;
+  if (::chown(dir.c_str(), kNobody, kNoGroup) != 0) return false;
+  for (auto it = std::filesystem::recursive_directory_iterator(dir, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+    if (::lchown(it->path().c_str(), kNobody, kNoGroup) != 0) return false;
+  if (ec || ::setegid(kNoGroup) != 0) return false;
+  if (::seteuid(kNobody) != 0) {
+    if (::setegid(0) != 0) std::abort();
+    return false;
+  }
+  actingAsAnother_ = true;
+  return true;
+}
+
 void TempFolderTest::SetUp() {
   previous_ = std::filesystem::current_path();
   auto base = std::filesystem::temp_directory_path();
@@ -114,6 +136,11 @@ void TempFolderTest::SetUp() {
 }
 
 void TempFolderTest::TearDown() {
+  if (actingAsAnother_) {
+    // Back to root, which the saved user id still allows.
+    if (::seteuid(0) != 0 || ::setegid(0) != 0) std::abort();
+    actingAsAnother_ = false;
+  }
   std::filesystem::current_path(previous_);
   std::error_code ec;
   std::filesystem::remove_all(dir, ec);

@@ -114,9 +114,15 @@ class TempFolderTest : public ::testing::Test {
   std::string WriteText(const std::string& name, const std::string& content);
   std::string ReadText(const std::string& name) const;
   std::vector<std::string> ReadLines(const std::string& name) const;
+  // Permission bits do not stop root. Run as root, this hands the folder to
+  // the user "nobody" and takes that user's identity until the test ends, so
+  // that checks of unreadable and read-only files mean the same for every
+  // user; false when that identity cannot be taken.
+  bool ActAsAnotherUser();
 
  private:
   std::filesystem::path previous_;
+  bool actingAsAnother_ = false;
 };
 
 // A temporary folder with an engine whose work folder lies inside it.
