@@ -46,6 +46,9 @@ for t in "${targets[@]}"; do
   work="$build/corpus/$t"
   findings="$build/findings/$t"
   log="$build/logs/$t.log"
+  # Findings of an earlier run are not this run's: a fault mended since then
+  # must not be counted again. Its input stays in the corpus once added there.
+  rm -rf "$findings"
   mkdir -p "$work" "$findings" "$(dirname "$log")"
   start=$(date +%s)
   # New inputs go to the work corpus; the seeds in the repository stay as

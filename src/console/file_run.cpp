@@ -186,7 +186,10 @@ bool StartRun(Engine& engine, const std::string& path) {
 // name gets the old " !!!  File not found !!!" line, a folder or a file
 // that may not be read its own reason.
 std::optional<std::string> CannotOpen(const std::string& name) {
-  if (!std::filesystem::exists(std::filesystem::path(name))) return " !!!  File not found !!!\a";
+  // A name the system cannot look up at all (too long, a loop of links, a
+  // folder on the way that may not be entered) is not found either.
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::path(name), ec)) return " !!!  File not found !!!\a";
   try {
     InputFile probe(name);
   } catch (const IoError& e) {

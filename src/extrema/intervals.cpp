@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/io.h"
+#include "base/line_reader.h"
 #include "base/numfmt.h"
 #include "engine/named_command.h"
 #include "plot/view.h"
@@ -51,15 +52,21 @@ constexpr const char* kShowIntervalKey = "\x05";
 IntervalReadResult ReadIntervals(const std::string& fileName, std::string_view content,
                                  int pointCount, std::size_t capacity) {
   IntervalReadResult result;
-  long long lineNumber = 0;
-  std::size_t pos = 0;
+  // Lines end at LF, CR LF or a lone CR, and a byte-order mark is skipped,
+  // as in the data file.
+  LineReader lines(content);
+  std::string_view line;
   bool first = true;
-  while (pos < content.size()) {
-    std::size_t end = content.find('\n', pos);
-    if (end == std::string_view::npos) end = content.size();
-    const std::string_view line = content.substr(pos, end - pos);
-    pos = end + 1;
-    ++lineNumber;
+  for (;;) {
+    try {
+      if (!lines.Next(line)) break;
+    } catch (const LineTooLong& err) {
+      result.log.push_back(Where(fileName, err.line()) +
+                           "the line is too long to be an interval; the rest of the file is "
+                           "not read");
+      break;
+    }
+    const long long lineNumber = lines.number();
     const auto fields = Fields(line, 4);
     if (fields.empty()) continue;  // a blank line
     std::optional<long long> start, stop;

@@ -34,6 +34,17 @@ TEST_F(BadFilesTest, DataFileThatIsAFolderIsNamedAndAnotherNameAsked) {
   EXPECT_EQ(engine->data.n, 2);
 }
 
+// A name longer than the system allows cannot even be looked up: it is not
+// found, and another name is asked instead of the program ending.
+TEST_F(BadFilesTest, NameTooLongToLookUpIsNotFoundAndAnotherNameAsked) {
+  WriteText("other.dat", "1 2\n");
+  host.Add({"other.dat"});
+  RunDataFile(*engine, (dir / std::string(300, 'a')).string());
+  EXPECT_TRUE(host.Logged(" !!!  File not found !!!\a"));
+  EXPECT_EQ(engine->run.inputFile, "other.dat");
+  EXPECT_EQ(engine->data.n, 1);
+}
+
 // /proc/self/mem opens but every read at its start fails (EIO): the file
 // seen at the dialog cannot be read when the loading comes.
 TEST_F(BadFilesTest, ReadErrorWhileLoadingIsNamedAndAnotherNameAsked) {

@@ -81,6 +81,13 @@ INSTANTIATE_TEST_SUITE_P(
                  {"nint=1=5=20",
                   "f.!, line 1: the points 5 .. 20 do not lie in 1 .. 10; the interval is "
                   "dropped"}},
+        // A spreadsheet's export: a byte-order mark and lone CR line ends.
+        ReadCase{"ByteOrderMarkAndLoneCr",
+                 "\xEF\xBB\xBF" "1 1 4 4\r5 5 8 8\r",
+                 10,
+                 100,
+                 "1-4 5-8",
+                 {"nint=1=1=4", "nint=2=5=8"}},
         ReadCase{"CapacityStopsTheReading",
                  "1 1 2 2\n3 3 4 4\n5 5 6 6\n7 7 8 8\n",
                  10,
@@ -89,6 +96,18 @@ INSTANTIATE_TEST_SUITE_P(
                  {"nint=1=1=2", "nint=2=3=4",
                   "f.!, line 3: more than 2 intervals; the rest of the file is not read"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A line of over a megabyte (a binary file, say) ends the reading there;
+// the intervals before it stay.
+TEST(ReadIntervals, TooLongLineEndsTheReadingAndKeepsTheEntriesBefore) {
+  const std::string text = "1 1 4 4\n" + std::string(std::size_t{1} << 21, '7') + "\n5 5 8 8\n";
+  IntervalReadResult r = ReadIntervals("f.!", text, 10, 100);
+  EXPECT_EQ(Entries(r), "1-4");
+  EXPECT_EQ(r.log, (std::vector<std::string>{
+                       "nint=1=1=4",
+                       "f.!, line 2: the line is too long to be an interval; the rest of the "
+                       "file is not read"}));
+}
 
 class IntervalsTest : public testing::BatchTest {
  protected:
