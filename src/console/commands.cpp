@@ -311,7 +311,7 @@ bool SameName(const std::string& a, const std::string& b) {
 }  // namespace
 
 bool WaitsForKey(Engine& e) {
-  if (e.console.waitingForInput == 1 && e.console.inputMode == kModeKey) return true;
+  if (e.console.WaitsForCommandKey()) return true;
   e.LogLine("!!! IO is not waiting for input");
   return false;
 }

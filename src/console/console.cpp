@@ -81,7 +81,15 @@ KeyLine ParseKeyLine(const std::string& line) {
   return result;
 }
 
-void Console::ReadKey(char& key) {
+void Console::ReadKey(char& key, bool commandKey) {
+  // A command run by name inside this wait may ask a key of its own; when
+  // it is done, this wait is again what it was.
+  struct RestoreFlag {
+    bool& flag;
+    bool saved;
+    ~RestoreFlag() { flag = saved; }
+  } restore{atCommandKey, atCommandKey};
+  atCommandKey = commandKey;
   extChar = 0;
   inputMode = kModeKey;
   std::string got;

@@ -23,6 +23,11 @@ class Console {
   int inputMode = kModeNone;
   char extChar = 0;
   std::string pendingPrompt;
+  // True while the key loop waits for its next command key, false while a
+  // command waits for a key of its own (the degree of a fit, a Y for sort):
+  // menu items that change the data or the ephemeris act only at the
+  // command key, never under a command that is half done.
+  bool atCommandKey = false;
 
   // Runs a named command (":wsp1") during a key wait; returns false when
   // the name is unknown. Set by the engine that owns the registry.
@@ -52,7 +57,12 @@ class Console {
   // goes to extChar. An empty line keeps `key` (the previous key repeats).
   // Typed notations: "^E" gives control character 5, "#131" the character
   // with that code, ":name" runs the named command as the menu would.
-  void ReadKey(char& key);
+  // `commandKey` is true for the key loop's own wait for a command.
+  void ReadKey(char& key, bool commandKey = false);
+  // Waits for a key, as ReadKey, where a menu item may act.
+  bool WaitsForCommandKey() const {
+    return waitingForInput == 1 && inputMode == kModeKey && atCommandKey;
+  }
   // Waits until any input arrives.
   void WaitAnyKey();
 

@@ -475,10 +475,10 @@ RunEnd RunKeyLoop(Engine& e) {
           finished = true;
           break;
         case C::Read:
-          e.console.ReadKey(key);
+          e.console.ReadKey(key, true);
           SetPenColor(e, e.view.mainColor);
           if (e.run.deferRescale && key != '%' && key != '^') {
-            e.console.ReadKey(key);
+            e.console.ReadKey(key, true);
             key = '/';
           }
           next = Dispatch(e, key);

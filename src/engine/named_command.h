@@ -69,9 +69,10 @@ inline NamedCommand MenuEntry(std::string name, std::string menu, std::string ca
 // A handler that hands `key` to the waiting engine, as a menu item does.
 std::function<void(Engine&)> SendKey(std::string key);
 
-// True while the engine waits for a key. Otherwise (idle, busy, or asking
-// for a text) logs "!!! IO is not waiting for input", as an injected key
-// would, and the caller changes nothing.
+// True while the key loop waits for its next command key. Otherwise (idle,
+// busy, asking for a text, or a command waiting for a key of its own) logs
+// "!!! IO is not waiting for input", as an injected key would, and the
+// caller changes nothing.
 bool WaitsForKey(Engine& engine);
 
 // A handler that runs `f` only while the engine waits for a key: for items

@@ -28,7 +28,7 @@ void EphemerisDialog(Engine& e) {
   // Inside another command's question the ephemeris must not change under
   // it (a fit already made with the old period would be written with the
   // new one).
-  const bool keyWait = e.console.waitingForInput == 1 && e.console.inputMode == kModeKey;
+  const bool keyWait = e.console.WaitsForCommandKey();
   if (e.console.waitingForInput == 1 && !keyWait) {
     e.LogLine("!!! IO is not waiting for input");
     return;

@@ -82,6 +82,7 @@ TEST_P(InjectedKey, HandsItsKeyToTheWaitingEngine) {
   Console& c = engine->console;
   c.waitingForInput = 1;
   c.inputMode = kModeKey;
+  c.atCommandKey = true;
   ASSERT_TRUE(RunNamedCommand(*engine, GetParam().name));
   EXPECT_EQ(c.waitingForInput, 0);
   EXPECT_EQ(c.answer, GetParam().key);
@@ -114,6 +115,7 @@ TEST_F(CommandTest, ToggledItemsFlipTheirCheckMarkOnlyWhileAKeyIsAwaited) {
   EXPECT_TRUE(host.Logged("!!! IO is not waiting for input"));
   c.waitingForInput = 1;
   c.inputMode = kModeKey;
+  c.atCommandKey = true;
   RunNamedCommand(*engine, "lgt1");
   EXPECT_TRUE(engine->Checked("lgt1"));
   // Display preferences toggle at any time (the next file run uses them).
@@ -216,6 +218,7 @@ TEST_F(CommandTest, ExitByNameEndsTheProgramWithStatusZero) {
 TEST_F(CommandTest, SaveImageAppendsBmpAndReportsAFailure) {
   engine->console.waitingForInput = 1;
   engine->console.inputMode = kModeKey;
+  engine->console.atCommandKey = true;
   dialogs.fileAnswers.push_back((dir / "pic").string());
   // No plot to copy: the failure is shown, nothing claims success.
   RunNamedCommand(*engine, "SaveVis");

@@ -64,6 +64,7 @@ class BatchTest : public EngineTest {
   void AwaitKey() {
     engine->console.waitingForInput = 1;
     engine->console.inputMode = kModeKey;
+    engine->console.atCommandKey = true;
   }
 };
 

@@ -108,6 +108,21 @@ TEST_F(TrigCommandTest, RowsOfTheClosedCaseInTimeAndPhaseMode) {
   EXPECT_NEAR(*ParseNumber(four[1].substr(four[1].size() - w)), std::cos(kPi / 4), 1e-12);
 }
 
+// While the command asks for its degree, its fit is made: menu items that
+// would delete a point or change the period under it are refused, and the
+// degree key is still the next key.
+TEST_F(TrigCommandTest, MenuItemsWaitWhileTheDegreeIsAsked) {
+  Fit("m", 12, [](int i) { return 0.1 * i; }, [](int i) { return std::cos(0.9 * i); }, 0, 0.7,
+      {"Q8", ":Delete1", ":TPQ", "2", "x", ";"});
+  EXPECT_EQ(engine->data.n, 12);
+  EXPECT_TRUE(dialogs.shownFields.empty());
+  EXPECT_EQ(engine->eph.period, 0.7);
+  int refused = 0;
+  for (const auto& l : host.log) refused += l == "!!! IO is not waiting for input";
+  EXPECT_EQ(refused, 2);
+  EXPECT_EQ(ReadLines("m_Four")[7 + 10], kChosen + "2");  // after the rows of degrees 0..9
+}
+
 // Harmonics 1..5 with small noise: the scan suggests 5; "3" fits degree 3,
 // a letter keeps 5, and so does a constant signal (no S/N_a above 0); with
 // 11 indices s_max is 5 and "7" keeps the suggestion.

@@ -22,6 +22,7 @@ class MeanMenuKey : public testing::EngineTest,
 TEST_P(MeanMenuKey, HandsItsKeyToTheWaitingEngine) {
   engine->console.waitingForInput = 1;
   engine->console.inputMode = kModeKey;
+  engine->console.atCommandKey = true;
   ASSERT_TRUE(RunNamedCommand(*engine, GetParam().first));
   EXPECT_EQ(engine->console.answer, GetParam().second);
 }

@@ -139,6 +139,7 @@ TEST_F(RunningParabolaPointsTest, ActionTakesANumberKeepsTextAndRefusesNonPositi
   auto ask = [&](const char* answer) {
     engine->console.waitingForInput = 1;
     engine->console.inputMode = kModeKey;
+    engine->console.atCommandKey = true;
     engine->console.answer.clear();
     host.inputBoxAnswers = {answer};
     RunningParabolaAction(*engine);
