@@ -18,12 +18,6 @@ constexpr double kMaxCycle = 1e15;
 
 std::string Int(long long v) { return Str(v); }
 
-// A value with its leading blanks dropped, for the narrow left margin.
-std::string Trimmed(const std::string& s) {
-  const auto at = s.find_first_not_of(' ');
-  return at == std::string::npos ? s : s.substr(at);
-}
-
 // Error of a moment from the error of the line at tMean (sigmaA) and of the
 // slope (sigmaB), in units of time.
 double EpochError(double P, double sigmaA, double sigmaB, double T, double tMean) {
@@ -33,8 +27,9 @@ double EpochError(double P, double sigmaA, double sigmaB, double T, double tMean
 
 void DrawCorrectionLabels(Engine& e, double P, double T0, const PeriodCorrection& pc) {
   const int k = pc.periodDecimals;
-  auto period = [k](double v) { return Trimmed(Str(v, 11, k)); };
-  auto epoch = [](double v) { return Trimmed(Str(v, 11, 5)); };
+  // No leading blanks in the narrow left margin.
+  auto period = [k](double v) { return Str(v, 0, k); };
+  auto epoch = [](double v) { return Str(v, 0, 5); };
   // Down to the last label of the correlation, which this replaces.
   DrawRect(e, 0, 108, 118, 330);
   const struct {
@@ -70,6 +65,13 @@ bool ComputePeriodCorrection(const Ephemeris& eph, const CorrelationState& c, Pe
   const double denominator = 1 - c.b * P;
   if (denominator == 0) {
     why = "the phases drift by one cycle per period (b P = 1): no finite period";
+    return false;
+  }
+  // Two moments fix a drift but not its error, and moments at one time fix
+  // no drift at all: a corrected period with such an error would mislead.
+  if (c.nEff <= 2 || !(c.sigmaB < kNoRatio)) {
+    why = "the drift of the phases has no error; at least three moments at different times "
+          "are needed";
     return false;
   }
   PeriodCorrection r;

@@ -31,6 +31,25 @@ TEST(PeriodCorrection, DecimalsAndRefusal) {
   PeriodCorrection pc;
   std::string why;
   EXPECT_FALSE(ComputePeriodCorrection(eph, c, pc, why));
+  // Two moments: the line has no error (q and sigma_b are placeholders).
+  c.b = 1e-4;
+  c.nEff = c.count = 2;
+  c.sigmaB = c.b / kNoRatio;
+  why.clear();
+  EXPECT_FALSE(ComputePeriodCorrection(eph, c, pc, why));
+  EXPECT_NE(why.find("at least three moments"), std::string::npos);
+  // Moments all at one time: no slope, and its error is the placeholder.
+  c.b = 0;
+  c.nEff = c.count = 5;
+  c.sigmaB = kNoRatio;
+  EXPECT_FALSE(ComputePeriodCorrection(eph, c, pc, why));
+  // Three moments on an exact line: an error of 0 is the right one.
+  c.b = 1e-4;
+  c.nEff = c.count = 3;
+  c.sigmaB = 0;
+  EXPECT_TRUE(ComputePeriodCorrection(eph, c, pc, why));
+  EXPECT_DOUBLE_EQ(pc.Pc, 0.5 / (1 - 0.5e-4));
+  EXPECT_EQ(pc.sigmaPc, 0);
 }
 
 class PeriodCommandTest : public testing::EngineTest {
@@ -83,6 +102,13 @@ TEST_F(PeriodCommandTest, MinimaWithADriftGiveTheCorrectedPeriod) {
   EXPECT_NEAR(value(6, 17), Tc - T0 - 75 * P, 1e-5);
   EXPECT_EQ(lines[8], "          E=     75");
   EXPECT_NEAR(value(10, 18), tm + ((T0 - tm) / P + xm) * Pc, 1e-5);
+  // The errors of both epochs: the error of the line at the mean time
+  // (sigma_x s_r) and of its slope (b s_r / r), carried to the epoch.
+  const double sR = std::sqrt((1 - r * r) / (n - 2)), sA = std::sqrt(sxx / n) * sR;
+  const double sB = b * sR / r;
+  auto epochError = [&](double T) { return P * std::hypot(sA, (T - tm) * sB); };
+  EXPECT_NEAR(value(7, 17), epochError(Tc), 1e-5);
+  EXPECT_NEAR(value(11, 18), epochError(tm + ((T0 - tm) / P + xm) * Pc), 1e-5);
   EXPECT_TRUE(host.Logged(lines[3]));
   EXPECT_EQ(engine->eph.period, 0.5);  // taken over with the dialog, not here
 }
