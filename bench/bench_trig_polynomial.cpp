@@ -53,14 +53,9 @@ void BM_TrigDegreeScan(benchmark::State& state) {
   for (auto _ : state) {
     const TrigSums sums = AccumulateTrigSums(p, TrigOmega(false, 0.567), kMaxTrigDegree);
     std::vector<TrigFit> fits;
-    for (int deg = 0; deg <= kMaxTrigDegree; ++deg)
-      fits.push_back(FitTrigPolynomial(sums, deg, s.engine->lsq));
-    TrigResidualSums(p, sums, fits);
-    double rssPrev = sums.D, best = 0;
-    for (const TrigFit& f : fits) {
-      best = std::max(best, DegreeStatistics(sums.n, sums.D, rssPrev, f).snA);
-      rssPrev = f.rss;
-    }
+    double best = 0;
+    for (const DegreeRow& row : ScanTrigDegrees(p, sums, s.engine->lsq, fits))
+      best = std::max(best, row.snA);
     benchmark::DoNotOptimize(best);
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));

@@ -10,8 +10,6 @@ namespace teril {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
-
 // Relative size of a residual that counts as rounding noise (see
 // TrigSums::Snap).
 constexpr double kRoundingLevel = 1e-12;
@@ -157,6 +155,23 @@ DegreeRow DegreeStatistics(int n, double D, double rssPrev, const TrigFit& fit) 
   if (fit.degree >= 1) row.ampl = std::hypot(fit.C[2 * fit.degree], fit.C[2 * fit.degree + 1]);
   if (!row.exact && row.sig0 > 0) row.amplSig = row.ampl * std::sqrt(freedom / 2) / row.sig0;
   return row;
+}
+
+std::vector<DegreeRow> ScanTrigDegrees(const TrigPoints& p, const TrigSums& sums, LsqSystem& work,
+                                       std::vector<TrigFit>& fits) {
+  fits.clear();
+  for (int s = 0; s <= sums.sMax; ++s) fits.push_back(FitTrigPolynomial(sums, s, work));
+  TrigResidualSums(p, sums, fits);
+  const double D = sums.Snap(sums.D);
+  std::vector<DegreeRow> rows;
+  double rssPrev = D;
+  for (TrigFit& fit : fits) {
+    fit.rss = sums.Snap(fit.rss);
+    if (fit.rss > rssPrev && fit.rss - rssPrev <= 1e-12 * rssPrev) fit.rss = rssPrev;
+    rows.push_back(DegreeStatistics(sums.n, D, rssPrev, fit));
+    rssPrev = fit.rss;
+  }
+  return rows;
 }
 
 namespace {

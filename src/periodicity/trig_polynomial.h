@@ -17,6 +17,7 @@
 
 namespace teril {
 
+inline constexpr double kTwoPi = 6.283185307179586;
 constexpr int kMaxTrigDegree = 9;  // 19 coefficients: the limit of the normal matrix
 
 // Degree limit s_max of nj indices: 9 when nj > 11, else (nj - 1) div 2
@@ -103,6 +104,15 @@ struct DegreeRow {
   double sig0 = 0, xc = 0, snA = 0, degeneracy = 0, Lp = 0, snF = 0, ampl = 0, amplSig = 0;
 };
 DegreeRow DegreeStatistics(int n, double D, double rssPrev, const TrigFit& fit);
+
+// The degree scan: `fits` gets the fit of every degree 0..sums.sMax from
+// the one set of normal equations, with its RSS; the result is their rows.
+// D and every RSS at the rounding level count as 0 (TrigSums::Snap), and
+// an RSS a rounding-level hair above the one of the degree before (which
+// every higher degree contains) is taken as equal to it, so that rounding
+// noise never shows as a negative Lp.
+std::vector<DegreeRow> ScanTrigDegrees(const TrigPoints& p, const TrigSums& sums, LsqSystem& work,
+                                       std::vector<TrigFit>& fits);
 
 // The row in the report: s, a blank, sig0 (10:5), a blank, xc (10:5),
 // snA (10:5), degeneracy (10:7), Lp (7:1), snF (7:1), ampl (6:3), then

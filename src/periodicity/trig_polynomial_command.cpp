@@ -10,6 +10,7 @@
 #include "extrema/approximation_commands.h"
 #include "periodicity/fourier_commands.h"
 #include "periodicity/phase.h"
+#include "periodicity/trig_polynomial.h"
 #include "plot/draw.h"
 
 namespace teril {
@@ -22,7 +23,6 @@ const char* const kTrigBanner[3] = {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
 constexpr const char* kTitle = "Trigonometric polynomial evaluation";
 constexpr const char* kHeader =
     "s    sig_0      xc       S/N_a   Degeneracy    Lp   S/N_F  Ampl  Ampl/sig";
@@ -164,8 +164,6 @@ void TrigPolynomialCommand(Engine& e) {
     e.LogLine("Trigonometric polynomial: no point in the view");
     return;
   }
-  const int n = sums.n;
-  const double D = sums.Snap(sums.D);
 
   for (const std::string& line :
        {std::string(kTitle), std::string(kTrigBanner[0]), std::string(kTrigBanner[1]),
@@ -179,30 +177,19 @@ void TrigPolynomialCommand(Engine& e) {
   report += "Basic period=" + Sci23(P) + "   data from " + Int(first) + " to " + Int(last) +
             "   nj=" + Int(nj) + "\n\n" + kHeader + "\n";
 
-  // Every degree from the one set of normal equations, then the residual
-  // sums of all of them in one pass over the points.
+  // Every degree from the one set of normal equations.
   std::vector<TrigFit> fits;
-  for (int s = 0; s <= sMax; ++s) fits.push_back(FitTrigPolynomial(sums, s, e.lsq));
-  TrigResidualSums(points, sums, fits);
-
+  const std::vector<DegreeRow> rows = ScanTrigDegrees(points, sums, e.lsq, fits);
   FourierState& state = e.fourier;
   int suggested = std::min(state.suggestedDegree, sMax);
   double best = 0;
-  double rssPrev = D;
-  for (TrigFit& fit : fits) {
-    fit.rss = sums.Snap(fit.rss);
-    // Each degree holds the one before, so its RSS cannot be larger; a rise
-    // at the rounding level (the constant term after the mean) is noise and
-    // would show as a negative Lp.
-    if (fit.rss > rssPrev && fit.rss - rssPrev <= 1e-12 * rssPrev) fit.rss = rssPrev;
-    const DegreeRow row = DegreeStatistics(n, D, rssPrev, fit);
+  for (const DegreeRow& row : rows) {
     for (const std::string& line : DegreeRowLog(row)) e.LogLine(line);
     report += DegreeRowText(row) + "\n";
     if (row.snA > best) {
       best = row.snA;
-      suggested = fit.degree;
+      suggested = row.s;
     }
-    rssPrev = fit.rss;
   }
   WriteFile(ResultStem(e.run.inputFile) + "_Four", report);
 
@@ -211,9 +198,10 @@ void TrigPolynomialCommand(Engine& e) {
   e.console.ReadKey(key);
   const int degree = ChosenDegree(e, key, suggested, sMax);
 
+  // Fitted again: the inverse of its block is left in e.lsq for the errors.
   TrigFit fit = FitTrigPolynomial(sums, degree, e.lsq);
   fit.rss = fits[degree].rss;  // the same block and sums as in the scan
-  const double s0 = n > fit.m ? std::sqrt(fit.rss / (n - fit.m)) : 0.0;
+  const double s0 = rows[degree].sig0;
   AppendToFile(ResultStem(e.run.inputFile) + "_Four", ChosenFitText(fit, s0, e.lsq));
 
   for (int i = 1; i < kLsqDim; ++i) e.lsq.Coef[i] = i <= fit.m ? fit.C[i] : 0.0;
