@@ -30,8 +30,10 @@ constexpr const char* kSmoothedPrompt =
     " Do You want to create the file with smoothed values?  Press 0 for phase curve (using "
     "current period and initial epoch),        1 for time curve or other key to quit";
 // More lines than this in "_Four_c.dat" are refused: a step too small for
-// its range would fill the disk.
-constexpr double kMaxSmoothedLines = 1e7;
+// its range would fill the memory and the disk. The file is made in memory
+// and written at once; this many lines are about 150 MB, a phase curve of
+// a step of 1e-6 twice over.
+constexpr double kMaxSmoothedLines = 2e6;
 
 std::string Int(long long v) { return Str(v); }
 
