@@ -8,6 +8,7 @@
 
 #include "engine/engine.h"
 #include "base/io.h"
+#include "base/line_reader.h"
 #include "base/numfmt.h"
 
 namespace teril {
@@ -199,6 +200,7 @@ bool ExchangeScratchFiles(Engine& engine) {
   std::vector<double> values;
   std::size_t pos = 0, used = 0;
   std::string_view text = *in;
+  if (text.starts_with(kUtf8Bom)) pos = kUtf8Bom.size();  // as the other readers do
   while (static_cast<int>(values.size()) < d.n) {
     auto v = ParseLeadingNumber(text.substr(pos), used);
     if (!v) break;

@@ -122,6 +122,11 @@ TEST_F(SettingsTest, ScratchExchangeWritesTAndReadsThemBack) {
   WriteText("work/tmp.qvx", "1\n");
   EXPECT_FALSE(ExchangeScratchFiles(*engine));  // too few values: t unchanged
   EXPECT_DOUBLE_EQ(engine->data.t[2], 20.5);
+  // Written by a tool that starts its text with a byte-order mark, CR LF.
+  WriteText("work/tmp.qvx", "\xEF\xBB\xBF" "7.5\r\n8.5\r\n");
+  EXPECT_TRUE(ExchangeScratchFiles(*engine));
+  EXPECT_DOUBLE_EQ(engine->data.t[1], 7.5);
+  EXPECT_DOUBLE_EQ(engine->data.t[2], 8.5);
 }
 
 // A counter of 1e300 would overflow the integer it becomes, and a period of
