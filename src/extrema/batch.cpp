@@ -198,6 +198,9 @@ MethodComparison CompareMethods(Engine& e) {
     const ApproxState& a = e.approx;
     if (!a.completed) continue;
     AppendAllMethod(e, FromLastRun(e, used), true);
+    // A moment outside its central interval (its results are 9999) is listed
+    // with all the methods but is no time of an extremum to file as the best.
+    if (a.outOfInterval) continue;
     GroupBest& g = c.group[3];
     if (a.ExtremumTimeSigma < g.timeSigma) {
       g.method = used;
@@ -305,9 +308,13 @@ void DoForAllNextIntervals(Engine& e) {
     }
   } scope(e);
   b.abortRequested = false;
+  // The first interval is fitted where it is shown; when it cannot be shown
+  // (its points no longer exist) it is passed over like any other.
+  bool firstShown = true;
   if (b.currentInterval < 1) {
     b.currentInterval = 1;
-    if (SetViewToInterval(e, 1, false)) Redraw(e);
+    firstShown = SetViewToInterval(e, 1, false);
+    if (firstShown) Redraw(e);
   }
   o.intervalCounter = b.currentInterval;
   const std::string what = "do for all next intervals";
@@ -324,7 +331,7 @@ void DoForAllNextIntervals(Engine& e) {
     e.LogLine(what + ": stopped after interval " + Int(k) + " of " + Int(b.intervalCount));
   };
   try {
-    RunChosenMethods(e);
+    if (firstShown) RunChosenMethods(e);
     if (!progress.Step(b.currentInterval, b.intervalCount, what) || b.abortRequested) {
       stopAfter(b.currentInterval);
       return;

@@ -1,5 +1,6 @@
 #include "extrema/intervals.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -89,6 +90,11 @@ IntervalReadResult ReadIntervals(const std::string& fileName, std::string_view c
                            " intervals; the rest of the file is not read");
       break;
     }
+    // Indices far beyond any data set are held where the arithmetic below
+    // cannot overflow; such an interval is dropped all the same.
+    constexpr long long kIndexBound = 1LL << 61;
+    *start = std::clamp(*start, -kIndexBound, kIndexBound);
+    *stop = std::clamp(*stop, -kIndexBound, kIndexBound);
     if (first && *start == 0) result.zeroBased = true;
     first = false;
     if (result.zeroBased) {
@@ -115,8 +121,11 @@ bool ReadIntervalsFile(Engine& e, const std::string& path) {
   const DataSet& d = e.data;
   std::vector<IntervalEntry> entries;
   bool zeroBased = false;
+  // Only a file that is surely missing gives the whole data set; one that
+  // cannot even be looked up (a folder on its way that may not be entered)
+  // is read, and the reading says why it cannot be.
   std::error_code ec;
-  if (!std::filesystem::exists(path, ec)) {
+  if (!std::filesystem::exists(path, ec) && !ec) {
     e.LogLine(path + ": no such file; the interval is the whole data set");
     if (d.n >= 1) entries.push_back({1, d.t[1], d.n, d.t[d.n]});
   } else {

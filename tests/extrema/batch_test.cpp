@@ -162,6 +162,24 @@ TEST_F(BatchRunTest, HeadersOnlyWhenTheFilesAreCreatedAndRefusedResultsGoToTheBa
   EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "Polynomial approximation"), 2);
 }
 
+// The vertex of a parabola at t = 30 lies far outside the points 0..20:
+// the spline puts its moment outside its central interval (9999). That run
+// is listed with all methods, but the polynomial is the one filed.
+TEST_F(BatchRunTest, AMomentOutsideItsIntervalIsListedButNeverTheBest) {
+  LoadCurve(21, [](double t) { return 10 + 0.01 * (t - 30) * (t - 30) + 0.001 * std::sin(7 * t); });
+  Check({1, 8});
+  int p = 1;
+  engine->lsq.m = 3;
+  Approximate(*engine, p, 0);
+  MethodComparison c = CompareMethods(*engine);
+  const auto listed = DataLines(kAllMethodFile);
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(*ParseNumber(listed[1].substr(0, 23)), 9999);  // the spline's line
+  EXPECT_EQ(c.group[3].method, 0);
+  EXPECT_EQ(c.bestGroup, 1);
+  EXPECT_EQ(c.bestMethod, 1);
+}
+
 TEST_F(BatchRunTest, OverallBestIsTheSmallestSigma2NotTheSmallestSigmaT) {
   // A Gaussian dip with a little noise, where the symmetrical polynomial
   // has the smaller sigma T and the polynomial the smaller variance.
@@ -210,6 +228,18 @@ TEST_F(BatchRunTest, TheFormKeepsItsMarksAndRunWithoutMarksShowsIt) {
   EXPECT_EQ(dialogs.methodChoices.size(), 3u);
   EXPECT_EQ(ReadLines(kExtrCoefFile).size(), 3u);
   EXPECT_FALSE(engine->approx.QuietOutOfInterval);
+}
+
+// Points deleted since the intervals were read: interval 1 (and the rest)
+// no longer exist, so nothing is fitted, not even the points on show.
+TEST_F(BatchRunTest, AFirstIntervalThatCannotBeShownIsNotFitted) {
+  LoadThreeBlocks();
+  engine->data.n = 5;
+  engine->view.lastVisible = 5;
+  dialogs.methodAnswers = {{{1}, true}};
+  RunNamedCommand(*engine, "doforallnextintervals1");
+  EXPECT_FALSE(FileExists(kExtrCoefFile));
+  EXPECT_FALSE(FileExists(kAllMethodFile));
 }
 
 TEST_F(BatchRunTest, BatchFitsEveryBlockOnItsOwnPointsAndNamesThePictures) {

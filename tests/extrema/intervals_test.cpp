@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "extrema/batch_fixture.h"
@@ -88,6 +90,15 @@ INSTANTIATE_TEST_SUITE_P(
                  100,
                  "1-4 5-8",
                  {"nint=1=1=4", "nint=2=5=8"}},
+        // Indices beyond any data set, at the ends of the integer range.
+        ReadCase{"HugeIndices",
+                 "-9223372036854775807 0 9223372036854775807 1\n",
+                 10,
+                 100,
+                 "",
+                 {"nint=1=-2305843009213693952=2305843009213693952",
+                  "f.!, line 1: the points -2305843009213693952 .. 2305843009213693952 do not lie "
+                  "in 1 .. 10; the interval is dropped"}},
         ReadCase{"CapacityStopsTheReading",
                  "1 1 2 2\n3 3 4 4\n5 5 6 6\n7 7 8 8\n",
                  10,
@@ -155,6 +166,15 @@ TEST_F(IntervalsTest, MissingFileGivesTheWholeDataSetAndUnreadableKeepsTheList) 
   EXPECT_FALSE(ReadIntervalsFile(*engine, "folder.!"));
   EXPECT_TRUE(host.LoggedPart("folder.!: the file cannot be read"));
   EXPECT_EQ(engine->batch.intervalCount, 1);
+  // Behind a folder that may not be entered the file is not "missing".
+  std::filesystem::create_directory(dir / "closed");
+  WriteText("closed/c.!", "1 0 5 4\n");
+  ASSERT_TRUE(ActAsAnotherUser());
+  ::chmod((dir / "closed").c_str(), 0);
+  EXPECT_FALSE(ReadIntervalsFile(*engine, "closed/c.!"));
+  EXPECT_TRUE(host.LoggedPart("closed/c.!: the file cannot be read (Permission denied)"));
+  EXPECT_EQ(engine->batch.intervalCount, 1);
+  ::chmod((dir / "closed").c_str(), 0755);
 }
 
 TEST_F(IntervalsTest, FileForIntervalsLogsTheNameAndTheCount) {
