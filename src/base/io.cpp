@@ -192,6 +192,12 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
 std::string FileNamePart(const std::string& path) {
   auto p = path.find_last_of('/');
   return p == std::string::npos ? path : path.substr(p + 1);

@@ -81,6 +81,10 @@ void WriteFile(const std::string& path, std::string_view content);
 
 bool FileExists(const std::string& path);
 
+// True when both names lead to one existing file (links and "./" included):
+// a result file must never be written over the data file it came from.
+bool SameFile(const std::string& a, const std::string& b);
+
 // The file-name part of a path (after the last "/").
 std::string FileNamePart(const std::string& path);
 // The folder part of a path, empty when there is none.

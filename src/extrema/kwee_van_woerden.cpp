@@ -12,6 +12,7 @@
 #include "base/numfmt.h"
 #include "engine/engine.h"
 #include "extrema/approximation_commands.h"
+#include "numeric/threads.h"
 #include "periodicity/phase.h"
 
 namespace teril {
@@ -173,12 +174,7 @@ bool ShiftgramSums(const double* y, int L, double* S1, double* S2,
       for (int b; (b = next.fetch_add(1)) < b1;)
         SumBlock(y, r.data(), L, blockStart[b], blockStart[b + 1], S1, S2);
     };
-    const int helpers = std::min(threads, b1 - b0) - 1;
-    std::vector<std::thread> pool;
-    pool.reserve(helpers);
-    for (int t = 0; t < helpers; ++t) pool.emplace_back(work);
-    work();
-    for (auto& th : pool) th.join();
+    RunOnThreads(std::min(threads, b1 - b0), [&work](int) { work(); });
     done += cost;
     b0 = b1;
     if (options.progress && !options.progress(done, total)) return b0 >= blocks;

@@ -1,6 +1,7 @@
 #include "extrema/scan_nonlinear.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <thread>
 
@@ -10,6 +11,7 @@
 #include "extrema/models.h"
 #include "lsq/fit.h"
 #include "lsq/fit_kernel.h"
+#include "numeric/threads.h"
 
 namespace teril {
 
@@ -97,14 +99,12 @@ void ParallelFor(int units, int threads, Fn&& fn) {
     for (int u = 0; u < units; ++u) fn(u, 0);
     return;
   }
-  std::vector<std::thread> pool;
-  pool.reserve(threads - 1);
-  for (int t = 1; t < threads; ++t)
-    pool.emplace_back([&fn, units, threads, t] {
-      for (int u = t; u < units; u += threads) fn(u, t);
-    });
-  for (int u = 0; u < units; u += threads) fn(u, 0);
-  for (auto& th : pool) th.join();
+  // Each unit's result depends on the unit only, never on the thread (slot)
+  // whose workspace computes it.
+  std::atomic<int> next{0};
+  RunOnThreads(threads, [&](int slot) {
+    for (int u; (u = next.fetch_add(1)) < units;) fn(u, slot);
+  });
 }
 
 class GridRunner {

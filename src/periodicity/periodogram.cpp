@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "numeric/threads.h"
 #include "periodicity/periodogram_kernel.h"
 
 namespace teril {
@@ -270,10 +271,7 @@ bool DirectPeriodogram(const PeriodogramSeries& series, const FrequencyGrid& gri
   int threads =
       options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
   threads = static_cast<int>(std::clamp<long long>(threads, 1, std::min<long long>(tiles, 64)));
-  std::vector<std::thread> helpers;
-  for (int i = 1; i < threads; ++i) helpers.emplace_back(work, false);
-  work(true);
-  for (auto& h : helpers) h.join();
+  RunOnThreads(threads, [&work](int slot) { work(slot == 0); });
   return !stop.load();
 }
 

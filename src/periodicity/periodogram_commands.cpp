@@ -62,15 +62,24 @@ std::optional<VisiblePoints> CollectVisible(Engine& e) {
     }
     if (d.weightsLoaded) {
       const double w = 1 / (d.s[i] * d.s[i]);
-      if (!(d.s[i] > 0) || !std::isfinite(w)) {
+      if (!(d.s[i] > 0) || !std::isfinite(w) || !(w > 0)) {
+        // An error of 0 has no weight; one so small or so large that 1/s^2
+        // overflows or comes out 0 has none that can be used either.
         Refuse(e, "point " + Int(i) + " has the error s=" + General(d.s[i]) +
-                      "; the weights 1/s^2 need errors above 0");
+                      (d.s[i] > 0 ? "; its weight 1/s^2 is beyond the range of numbers"
+                                  : "; the weights 1/s^2 need errors above 0"));
         return std::nullopt;
       }
       p.weights.push_back(w);
     }
     p.t.push_back(d.t[i]);
     p.x.push_back(d.x[i]);
+  }
+  double totalWeight = 0;
+  for (double w : p.weights) totalWeight += w;
+  if (!std::isfinite(totalWeight)) {
+    Refuse(e, "the weights 1/s^2 add up beyond the range of numbers; the errors are too small");
+    return std::nullopt;
   }
   if (p.t.size() < 3) {
     Refuse(e, "fewer than 3 visible points");

@@ -52,6 +52,9 @@ bool Autocorrelate(Engine& e) {
     data.t0[k] = k - 1;
   }
   data.tDecimals = 0;
+  // s still holds the residuals of the light curve, which mean nothing
+  // against the correlation coefficients.
+  v.showFitMarks = false;
   return true;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 #include <system_error>
 
@@ -37,11 +36,6 @@ int AskInteger(Engine& e, const std::string& prompt, int empty, int lo, int hi) 
     if (v && *v >= lo && *v <= hi) return static_cast<int>(*v);
     e.LogLine("\"" + a + "\" is not a whole number from " + Int(lo) + " to " + Int(hi));
   }
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
 }
 
 }  // namespace
@@ -155,8 +149,10 @@ Continuation InterpolatedTableKey(Engine& e) {
   int scan = 1;
   for (long long k = 0; k < rows; ++k) {
     if (k % 1000 == 0 && k > 0 && !progress.Step(k, rows, "Interpolated table")) {
-      e.LogLine("The table was stopped after " + Int(k) + " of " + Int(rows) + " rows");
-      break;
+      // A part of a table must not replace a whole one written before.
+      e.LogLine("The table was stopped after " + Int(k) + " of " + Int(rows) +
+                " rows; " + name + " is not written");
+      return Continuation::Rescale;
     }
     const double t = start + static_cast<double>(k) * step;
     auto v = LogFourPoint(e, t, FourPointAt(e.data, t, scan, &scan));

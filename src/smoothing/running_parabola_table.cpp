@@ -107,9 +107,14 @@ void RunningParabolaTable(Engine& engine) {
   engine.LogLine(RunningParabolaCitation());
   engine.LogLine("Input file > " + engine.run.inputFile);
 
-  engine.console.SetPrompt("Output file > [rp1.dat]");
-  std::string name = Trimmed(engine.console.ReadText());
-  if (name.empty()) name = "rp1.dat";
+  std::string name;
+  for (;;) {
+    engine.console.SetPrompt("Output file > [rp1.dat]");
+    name = Trimmed(engine.console.ReadText());
+    if (name.empty()) name = "rp1.dat";
+    if (!SameFile(name, engine.run.inputFile)) break;
+    engine.LogLine(name + " is the data file; choose another name for the table");
+  }
   WriteFile(name, "");
   engine.LogLine("Output file > " + name);
 
@@ -167,8 +172,10 @@ void RunningParabolaTable(Engine& engine) {
       block.clear();
     }
     if ((m + 1) % 65536 == 0 && !progress.Step(m + 1, lines, "Running parabola table")) {
-      engine.LogLine("RuPar table stopped at t=" + General(tc));
-      break;
+      AppendToFile(name, block);
+      engine.LogLine("RuPar table stopped at t=" + General(tc) + "; " + name +
+                     " holds the table up to there");
+      return;
     }
   }
   if (!block.empty()) AppendToFile(name, block);

@@ -272,6 +272,14 @@ TEST_P(PeriodogramBadInputTest, SaysWhyAndChangesNothing) {
     engine->data.weightsLoaded = true;
     engine->data.s[4] = 0;
   }
+  if (c.data == "sHuge") {  // s^2 overflows: no weight
+    engine->data.weightsLoaded = true;
+    engine->data.s[3] = 1e160;
+  }
+  if (c.data == "sTiny") {  // each weight near the largest number: their sum overflows
+    engine->data.weightsLoaded = true;
+    for (int i = 1; i <= 10; ++i) engine->data.s[i] = 1e-154;
+  }
   dialogs.fieldAnswers = {c.answers};
   RunPeriodogramCommand(*engine);
   ASSERT_EQ(host.messages.size(), 1u);
@@ -290,6 +298,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"ConstantSignal", "constant", {}, "the visible signal is constant"},
         BadInput{"PhaseMode", "phase", {}, "switch phase mode off"},
         BadInput{"ZeroError", "s0", {}, "point 4 has the error s=0"},
+        BadInput{"HugeError", "sHuge", {}, "point 3 has the error s=1E160; its weight 1/s^2 is beyond"},
+        BadInput{"TinyErrors", "sTiny", {}, "the errors are too small"},
         BadInput{"HighestNotAboveLowest", "", {"0.5", "0.5"}, "must be above the lowest"},
         BadInput{"NegativeLowest", "", {"-1"}, "the lowest frequency must not be negative"},
         BadInput{"ZeroOversampling", "", {"", "", "0"}, "the oversampling must be above 0"},

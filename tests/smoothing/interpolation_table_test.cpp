@@ -68,6 +68,18 @@ TEST_F(InterpolationTest, TableFromZeroByOneToThreeHasTheRowsZeroOneAndTwo) {
                                       "    2.000000    5.000000"}));
 }
 
+// A table stopped from the progress display leaves the whole table written
+// before in place.
+TEST_F(InterpolationTest, AStoppedTableDoesNotReplaceTheOneBefore) {
+  LoadFunction(6, [](double t) { return 2 * t + 1; });
+  WriteText("intertab.dat", "whole\n");
+  host.stopAtProgress = 0;
+  host.Add({"0", "0.001", "5", "", "", "", "", ""});  // 5,000 rows, a report each 1,000
+  InterpolatedTableKey(*engine);
+  EXPECT_TRUE(host.Logged("The table was stopped after 1000 of 5000 rows; intertab.dat is not written"));
+  EXPECT_EQ(ReadText("intertab.dat"), "whole\n");
+}
+
 TEST_F(InterpolationTest, BadAnswersAreAskedAgainAndTheDataFileIsNeverTheTable) {
   WriteText("star.dat", "0 1\n");
   engine->run.inputFile = "star.dat";

@@ -2,6 +2,8 @@
 // rules, the formats, and the engine's key wait around the prompts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "console/file_run.h"
 #include "data/settings.h"
 #include "smoothing/running_parabola.h"
@@ -88,6 +90,22 @@ TEST_F(RunningParabolaTableTest, DefaultsGiveTheGridOfWholeTimesInElevenAndNineC
   EXPECT_EQ(std::vector<std::string>(host.log.begin(), host.log.begin() + 6), expected);
   EXPECT_TRUE(host.Logged("Output format: Time:j1:j2, Smooth_curve:j3:j4 > "));
   EXPECT_EQ(host.log.back(), "RuPar table finished");
+}
+
+// The table is never written over the data file, whichever way it is named.
+TEST_F(RunningParabolaTableTest, TheDataFileIsRefusedAsTheOutputAndAnotherNameAsked) {
+  Line();
+  const std::string data = "1 2\n3 4\n";
+  WriteText("rp1.dat", data);
+  engine->run.inputFile = "rp1.dat";  // an earlier table opened to look at
+  Answer({"", "./rp1.dat", "table.dat", "3", "", "", "", "", "", "", "", ""});
+  RunningParabolaTable(*engine);
+  EXPECT_EQ(ReadText("rp1.dat"), data);
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(),
+                       "rp1.dat is the data file; choose another name for the table"),
+            1);
+  EXPECT_TRUE(host.Logged("./rp1.dat is the data file; choose another name for the table"));
+  EXPECT_EQ(ReadLines("table.dat").size(), 19u);
 }
 
 TEST_F(RunningParabolaTableTest, ValuesOutsideTheWholeSetRangeAreNotWritten) {
