@@ -39,6 +39,12 @@ std::string Str(double v, int width, int decimals) {
   return PadLeft(std::move(s), width);
 }
 
+std::string Joined(double v, int width, int decimals) {
+  std::string s = Str(v, width, decimals);
+  if (s.empty() || s.front() != ' ') s.insert(0, " ");
+  return s;
+}
+
 std::string Str(long long i, int width) {
   char buf[32];
   auto r = std::to_chars(buf, buf + sizeof buf, i);

@@ -16,6 +16,11 @@ namespace teril {
 // (Str(v:w:d)). Non-finite values are written as "NaN", "+Inf", "-Inf".
 std::string Str(double v, int width, int decimals);
 
+// Str(v, width, decimals) for a field that follows another on its line:
+// a value that fills its width gets a blank in front, so that it cannot run
+// into the field before it and be read back as part of it.
+std::string Joined(double v, int width, int decimals);
+
 // Integer right-aligned in `width` characters (Str(i:w)).
 std::string Str(long long i, int width = 0);
 

@@ -116,6 +116,18 @@ void LoadDataFile(Engine& engine) {
   r.columnX = columns.columnX;
   r.headerLines = columns.headerLines;
   if (!columns.note.empty()) engine.LogLine(columns.note);
+  // A reload (other header lines, another column, the file again) reads the
+  // points afresh; errors read before belong to the old points, so they are
+  // read again with the new ones, before a sort takes them along.
+  if (d.weightsLoaded) {
+    try {
+      ReadSColumn(engine);
+    } catch (const DataFormatError& err) {
+      engine.LogLine(err.what());
+      ParseSColumn({}, r.inputFile, d, 0, 0);
+      d.weightsLoaded = false;
+    }
+  }
   if (int last = LastUnsortedIndex(d); last > 0) {
     d.phased = true;
     engine.LogLine("Unsorted! (");

@@ -83,7 +83,7 @@ void LogDiscarded(Engine& engine, int code) {
   const DataSet& d = engine.data;
   const int j = engine.view.j;
   std::string line = engine.run.inputFile + " " + Str(d.t[j], d.tWidth, d.tDecimals) +
-                     Str(d.x[j], d.xWidth, d.xDecimals) + Str(static_cast<long long>(code), 3) +
+                     Joined(d.x[j], d.xWidth, d.xDecimals) + Str(static_cast<long long>(code), 3) +
                      " " + d.observer[j].str() + "\n";
   AppendToFile(kDiscardLogFile, line);
 }
@@ -237,7 +237,7 @@ int AverageSameTimes(Engine& engine) {
     // With two or more codes the list starts with a code, which would run
     // into the mean; a blank in front keeps the line readable.
     if (observers.front() != ' ') observers.insert(0, " ");
-    out += Str(d.t[i], d.tWidth, d.tDecimals) + Str(sum / count, d.xWidth, d.xDecimals) +
+    out += Str(d.t[i], d.tWidth, d.tDecimals) + Joined(sum / count, d.xWidth, d.xDecimals) +
            observers + " " + Str(static_cast<long long>(count)) + "\n";
     ++lines;
     i = k;

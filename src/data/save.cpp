@@ -6,19 +6,6 @@
 #include "base/numfmt.h"
 
 namespace teril {
-namespace {
-
-// A number that follows another field with no blank of its own in the
-// layout: when it fills its width it gets a blank in front, since two
-// numbers run together could not be read back.
-std::string Joined(double v, int width, int decimals) {
-  std::string s = Str(v, width, decimals);
-  if (s.empty() || s.front() != ' ') s.insert(0, " ");
-  return s;
-}
-
-}  // namespace
-
 std::string SavedLine(const DataSet& d, int i) {
   const int tw = d.tWidth, td = d.tDecimals, xw = d.xWidth, xd = d.xDecimals;
   const std::string obs = d.observer[i].str();

@@ -163,15 +163,9 @@ void ResetEngine(Engine& engine, bool fromOpen) {
   engine.data.weightsLoaded = false;
   r.lineApplied = false;
   r.flags.Clear();
-  v.showInterpolation = false;
-  v.showFitMarks = false;
-  v.invertX = fromOpen ? engine.Checked("Inversex1") : false;
-  v.shortMarks = true;
-  v.selectedObserver = ObserverCode("   ");
-  v.cursorPoint = 1;
-  v.savedTMin = 1e32;
-  v.mapShift = 0;
-  v.leftMark = 0;
+  // The view of a newly opened file, the reading position of "]" in its
+  // marks file included.
+  v.StartFile(fromOpen ? engine.Checked("Inversex1") : false);
   r.rpDeltaT = 50;
   r.lineCoefA = 0;
   r.lineCoefB = 1;

@@ -89,7 +89,7 @@ Continuation EngineRightMark(Engine& e) {
     if (hi < lo) std::swap(lo, hi);
     std::string block = Str(static_cast<long long>(hi - lo + 1)) + "\n";
     for (int i = lo; i <= hi; ++i)
-      block += Str(d.t0[i], d.tWidth, d.tDecimals) + Str(d.x[i], d.xWidth, d.xDecimals) + "\n";
+      block += Str(d.t0[i], d.tWidth, d.tDecimals) + Joined(d.x[i], d.xWidth, d.xDecimals) + "\n";
     AppendToFile(e.run.marksFile, block);
     e.host.MessageBox("ilo3=" + Str(static_cast<long long>(hi)));
   }

@@ -161,6 +161,23 @@ TEST_F(KeyLoopTest, HeaderLinesKeyMakesThePointsBeforeTheCurrentHeaderLines) {
   EXPECT_DOUBLE_EQ(engine->data.t[1], 3.0);
 }
 
+// After "K" the errors go with their points: a reload with the first two
+// points as header lines reads s again from the lines that are now points.
+TEST_F(KeyLoopTest, AReloadReadsTheErrorsAgainWithThePoints) {
+  std::string text;
+  for (int i = 1; i <= 6; ++i)
+    text += std::to_string(i) + ".0 1" + std::to_string(i) + ".0 0." + std::to_string(i) + "\n";
+  const std::string path = WriteText("s.dat", text);
+  engine->run.columnS = 2;  // s is the third field
+  Run(path, {"K", "3", "3", "B", "", ";"});
+  ASSERT_EQ(engine->data.n, 4);
+  EXPECT_TRUE(engine->data.weightsLoaded);
+  for (int i = 1; i <= 4; ++i) {
+    EXPECT_DOUBLE_EQ(engine->data.t[i], i + 2.0);
+    EXPECT_DOUBLE_EQ(engine->data.s[i], 0.1 * (i + 2)) << i;
+  }
+}
+
 TEST_F(KeyLoopTest, ShortenKeepsOnlyTheWindowAndShowsItWhole) {
   std::string path = TenPoints();
   // "L" sets t1 = 3 and t2 = 6; ^F keeps the points 3..6 (x = 13.5 ..

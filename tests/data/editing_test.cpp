@@ -283,6 +283,12 @@ TEST_F(EditingTest, AverageForSameTimes) {
   EXPECT_EQ(ReadLines("star_1t.dat"),
             (std::vector<std::string>{"  1.0 11.00 B  A 2", "  2.0  5.00 C 1"}));
   EXPECT_EQ(engine->data.n, 3);  // the data set is not changed
+  // A mean wider than its column (x sized on a zoomed view) keeps a blank
+  // before it, so that the line reads back as time and mean.
+  engine->data.xWidth = 4;
+  engine->data.x[3] = 1234.5;
+  AverageSameTimes(*engine);
+  EXPECT_EQ(ReadLines("star_1t.dat")[1], "  2.0 1234.50 C 1");
 }
 
 TEST_F(EditingTest, AverageFileNameDropsTheLastExtension) {
