@@ -12,6 +12,7 @@
 #include "base/io.h"
 #include "base/numfmt.h"
 #include "data/editing.h"
+#include "data/save.h"
 #include "data/settings.h"
 #include "extrema/approximation_commands.h"
 #include "plot/cursor.h"
@@ -61,6 +62,16 @@ void OpenCommand(Engine& e, bool reopen) {
     path = *chosen;
   }
   if (e.run.inFileRun) {
+    // Closing the run must not lose the edits in memory without a word, as
+    // the end of a run with Esc would not. A save that fails ends the
+    // command here, before the run is closed.
+    if (e.run.modified &&
+        e.dialogs.YesNo("The data set has unsaved changes. Save them to " + e.run.outputFile +
+                        (reopen ? " before the file is read again?"
+                                : " before another file is opened?")))
+      SaveDataSet(e);
+    // "~G" must reach the key loop as it is, not as the key after a step.
+    e.run.deferRescale = false;
     e.run.openPending = true;
     e.run.reopenPending = reopen;
     e.run.pendingPath = path;
@@ -312,6 +323,12 @@ bool SameName(const std::string& a, const std::string& b) {
 
 bool WaitsForKey(Engine& e) {
   if (e.console.WaitsForCommandKey()) return true;
+  e.LogLine("!!! IO is not waiting for input");
+  return false;
+}
+
+bool FreeOfOtherCommands(Engine& e) {
+  if (e.console.waitingForInput != 1 || e.console.WaitsForCommandKey()) return true;
   e.LogLine("!!! IO is not waiting for input");
   return false;
 }

@@ -75,6 +75,12 @@ std::function<void(Engine&)> SendKey(std::string key);
 // caller changes nothing.
 bool WaitsForKey(Engine& engine);
 
+// False, with "!!! IO is not waiting for input" logged, while a command
+// waits for an answer of its own (a number, a text, its own key): an item
+// that fits, moves the view or changes the ephemeris must not run under
+// it. True when the engine is idle or waits for its next command key.
+bool FreeOfOtherCommands(Engine& engine);
+
 // A handler that runs `f` only while the engine waits for a key: for items
 // that change the engine's state before they hand over their key.
 std::function<void(Engine&)> WhenWaiting(std::function<void(Engine&)> f);

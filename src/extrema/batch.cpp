@@ -5,6 +5,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "engine/named_command.h"
 #include "extrema/approximate.h"
 #include "extrema/approximation_commands.h"
 #include "extrema/batch_files.h"
@@ -276,10 +277,12 @@ bool ShowChooseMethod(Engine& e) {
 }
 
 void ChooseApproximation(Engine& e) {
+  if (!FreeOfOtherCommands(e)) return;
   if (ShowChooseMethod(e)) RunChosenMethods(e);
 }
 
 void RunApproximation(Engine& e) {
+  if (!FreeOfOtherCommands(e)) return;
   if (CheckedMethodCount(e.batch) > 0)
     RunChosenMethods(e);
   else
@@ -287,6 +290,7 @@ void RunApproximation(Engine& e) {
 }
 
 void DoForAllNextIntervals(Engine& e) {
+  if (!FreeOfOtherCommands(e)) return;
   BatchState& b = e.batch;
   if (b.intervalCount < 1) {
     e.LogLine("do for all next intervals: no intervals are read (File for intervals)");

@@ -28,11 +28,8 @@ void EphemerisDialog(Engine& e) {
   // Inside another command's question the ephemeris must not change under
   // it (a fit already made with the old period would be written with the
   // new one).
+  if (!FreeOfOtherCommands(e)) return;
   const bool keyWait = e.console.WaitsForCommandKey();
-  if (e.console.waitingForInput == 1 && !keyWait) {
-    e.LogLine("!!! IO is not waiting for input");
-    return;
-  }
   Ephemeris& eph = e.eph;
   std::vector<DialogField> fields{{"Initial Epoch T_0=", General(eph.epochT0)},
                                   {"Period P=", General(eph.period)},

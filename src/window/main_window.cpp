@@ -249,12 +249,7 @@ void MainForm::Guarded(const std::function<void()>& f) {
 
 void MainForm::RunCommand(const NamedCommand& command) {
   if (quitting_) return;
-  if (busy_ && !command.whileBusy) {
-    // Long work is running inside this very call stack: another command
-    // now would run in the middle of it.
-    engine_->console.LogLine("!!! IO is not waiting for input");
-    return;
-  }
+  if (!command.whileBusy && RefusedWhileBusy()) return;
   Guarded([&] {
     if (!RunNamedCommand(*engine_, command.name)) return;
   });
@@ -274,8 +269,16 @@ void MainForm::UpdateActions() {
   }
 }
 
+bool MainForm::RefusedWhileBusy() {
+  if (!busy_) return false;
+  // Long work is running inside this very call stack: a key or a click now
+  // would act in the middle of it, or on the data it is about to replace.
+  engine_->console.LogLine("!!! IO is not waiting for input");
+  return true;
+}
+
 void MainForm::CommandEntered() {
-  if (quitting_) return;
+  if (quitting_ || RefusedWhileBusy()) return;
   Guarded([&] { engine_->console.CommandFieldEnter(edit_->text().toStdString()); });
   WakeIfAnswered();
 }
@@ -466,6 +469,7 @@ void MainForm::PlotMouseDown(QPoint pos) {
   const int px = static_cast<int>(std::floor((pos.x() - offset_.x()) / scale_));
   const int py = static_cast<int>(std::floor((pos.y() - offset_.y()) / scale_));
   if (px < 0 || py < 0 || px >= canvas_.Width() || py >= canvas_.Height()) return;
+  if (RefusedWhileBusy()) return;
   Guarded([&] {
     Console& c = engine_->console;
     if (c.waitingForInput == 1 && c.inputMode == kModeKey)
@@ -507,6 +511,7 @@ bool MainForm::CharacterTyped(QKeyEvent* key) {
   if (text.size() != 1 || !text[0].isPrint()) return false;
   const char16_t u = text[0].unicode();
   const char ch = u < 128 ? static_cast<char>(u) : ' ';
+  if (busy_) return true;  // swallowed: nothing may be typed into long work
   bool handled = false;
   Guarded([&] { handled = engine_->console.CharacterMessage(ch); });
   RefreshImage();

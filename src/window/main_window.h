@@ -118,6 +118,8 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   void BuildLayout();
   void BuildActions();
   void CommandEntered();
+  // Logs the refusal and returns true while long work runs (busy_).
+  bool RefusedWhileBusy();
   void SaveLog();
   void PlotMouseDown(QPoint pos);
   bool CharacterTyped(QKeyEvent* key);

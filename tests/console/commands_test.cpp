@@ -204,6 +204,24 @@ TEST_F(CommandTest, OpenDuringARunClosesItAndOpensTheNewFileInItsFolder) {
   EXPECT_EQ(ReadText("ZR.log").find("two.dat"), std::string::npos);
 }
 
+// A deletion not saved yet: Open asks first and saves on Yes. After "~`"
+// (a step whose rescale waits for the next key) Open still closes the run.
+TEST_F(CommandTest, OpenDuringARunOffersToSaveTheEditsFirst) {
+  std::string first = WriteText("one.dat", Points({100.1, 100.2, 100.3}));
+  std::string second = WriteText("two.dat", Points({100.1, 100.2}));
+  dialogs.fileAnswers.push_back(second);
+  dialogs.yesNoAnswers = {true};
+  host.Add({"5", "~`", ":Open", "5", ";"});  // the second "5" deletes in two.dat
+  OpenDataFile(*engine, first, false);
+  EXPECT_NE(std::find(dialogs.shown.begin(), dialogs.shown.end(),
+                      "The data set has unsaved changes. Save them to one.da$ before another "
+                      "file is opened?"),
+            dialogs.shown.end());
+  EXPECT_EQ(ReadLines("one.da$").size(), 2u);
+  EXPECT_EQ(engine->run.inputFile, "two.dat");
+  EXPECT_EQ(engine->data.n, 1);
+}
+
 TEST_F(CommandTest, ExitByNameEndsTheProgramWithStatusZero) {
   std::string path = WriteText("ex.dat", Points({100.1, 100.2}));
   host.Add({":ExitAct"});

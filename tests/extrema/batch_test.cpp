@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -228,6 +229,24 @@ TEST_F(BatchRunTest, TheFormKeepsItsMarksAndRunWithoutMarksShowsIt) {
   EXPECT_EQ(dialogs.methodChoices.size(), 3u);
   EXPECT_EQ(ReadLines(kExtrCoefFile).size(), 3u);
   EXPECT_FALSE(engine->approx.QuietOutOfInterval);
+}
+
+// Under another command's question (here a number, as "L" asks its limits)
+// the batch and the run of the chosen methods wait: they would move the
+// view that the question is about to set.
+TEST_F(BatchRunTest, TheBatchDoesNotRunUnderAnotherCommandsQuestion) {
+  LoadThreeBlocks();
+  Check({1});
+  engine->console.waitingForInput = 1;
+  engine->console.inputMode = kModeNumber;
+  dialogs.methodAnswers = {{{1}, true}};
+  RunNamedCommand(*engine, "doforallnextintervals1");
+  RunNamedCommand(*engine, "runapproximation1");
+  EXPECT_TRUE(dialogs.methodChoices.empty());
+  EXPECT_FALSE(FileExists(kExtrCoefFile));
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "!!! IO is not waiting for input"), 2);
+  EXPECT_EQ(engine->console.waitingForInput, 1);
+  engine->console.waitingForInput = 0;
 }
 
 // Points deleted since the intervals were read: interval 1 (and the rest)

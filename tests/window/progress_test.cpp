@@ -65,6 +65,27 @@ TEST(WindowProgress, MenuCommandsWaitUntilTheWorkHasEnded) {
   EXPECT_EQ(form.messages.size(), 1u);
 }
 
+// A line entered or a key typed while the work runs would act in the middle
+// of it (or on the data it is about to replace): both are refused.
+TEST(WindowProgress, KeysAndLinesWaitUntilTheWorkHasEnded) {
+  TestForm form;
+  form.ShowActive();
+  auto& console = form.engine().console;
+  console.waitingForInput = 1;
+  console.inputMode = kModeKey;
+  console.atCommandKey = true;
+  QTimer::singleShot(60, &form, [&] {
+    EXPECT_TRUE(form.Busy());
+    form.Type("5");
+    QTest::keyClick(&form, Qt::Key_Minus);  // zoom out, outside the work
+  });
+  Work(form, 100);
+  form.EndProgress();
+  EXPECT_EQ(console.waitingForInput, 1);  // the key wait was not answered
+  EXPECT_GE(form.CountLog("!!! IO is not waiting for input"), 1);
+  console.waitingForInput = 0;
+}
+
 }  // namespace
 }  // namespace teril
 
