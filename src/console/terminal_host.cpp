@@ -33,6 +33,7 @@ void TerminalHost::Wait(Console& console) {
     return;
   }
   AnswerAfterEnd();
+  if (hasUnsavedChanges && hasUnsavedChanges()) endedUnsaved_ = true;
   bool keyWait = console.inputMode == kModeKey || console.inputMode == kModeNone;
   console.CommandFieldEnter(keyWait ? std::string(1, '\x1b') : std::string());
 }

@@ -3,6 +3,7 @@
 // box is a line beginning "MSG: ".
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -20,6 +21,11 @@ class TerminalHost : public ConsoleHost, public Dialogs {
   // After this many answers made up at the end of the input the program
   // stops with exit status 2.
   static constexpr int kMaxAnswersAfterEnd = 100;
+  // Asked whenever an answer is made up at the end of the input: whether
+  // the data in memory has changes not saved (set by the program).
+  std::function<bool()> hasUnsavedChanges;
+  // True when the input ended while the data had changes not saved.
+  bool EndedWithUnsavedChanges() const { return endedUnsaved_; }
 
   void AppendLog(const std::string& line) override;
   void Wait(Console& console) override;
@@ -60,6 +66,7 @@ class TerminalHost : public ConsoleHost, public Dialogs {
   std::ostream& out_;
   std::ostream& err_;
   int afterEnd_ = 0;
+  bool endedUnsaved_ = false;
   double progressStart_ = -1, progressLast_ = 0;
 };
 

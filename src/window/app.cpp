@@ -50,6 +50,7 @@ int RunConsoleMode(int, char**, const std::vector<std::string>& params) {
   TerminalHost host(std::cin, std::cout, std::cerr);
   Engine engine(host, host);
   engine.run.args = params;
+  host.hasUnsavedChanges = [&engine] { return engine.run.modified; };
   // The console mode draws on an offscreen bitmap, so that the commands
   // that save the plot work here too.
   QtCanvas canvas(MainForm::kPlotWidth, MainForm::kPlotHeight);
@@ -66,6 +67,13 @@ int RunConsoleMode(int, char**, const std::vector<std::string>& params) {
   } catch (const std::exception& e) {
     std::cout << "teril: " << e.what() << std::endl;
     status = 1;
+  }
+  // A script that ran out before it saved its edits must not look like one
+  // that did what it was meant to.
+  if (status == 0 && host.EndedWithUnsavedChanges()) {
+    std::cerr << "teril: the input ended while the data had unsaved changes; they were not "
+                 "saved\n";
+    status = 2;
   }
   engine.canvas = nullptr;
   engine.mapCanvas = nullptr;

@@ -2,6 +2,7 @@
 #include "console/key_loop.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
@@ -268,6 +269,25 @@ TEST_F(KeyLoopTest, ConsoleModeRunsAScriptedSession) {
   std::string out = ReadText("out.txt");
   EXPECT_NE(out.find("LOG>>Save complete!"), std::string::npos);
   EXPECT_EQ(ReadText("ZR.log").find("  InputFile="), 0u);
+}
+
+// A script that ends before it saves a deletion exits with status 2 and
+// says so; one that saves, or quits with Esc itself, exits with 0.
+TEST_F(KeyLoopTest, ConsoleModeScriptEndingOnUnsavedChangesFails) {
+  TenPoints("session.dat");
+  auto run = [&](const char* keys) {
+    std::string cmd = std::string("cd '") + dir.string() + "' && printf '" + keys +
+                      "' | TERIL_HOME='" + (dir / "home").string() +
+                      "' QT_QPA_PLATFORM=offscreen " TERIL_BINARY
+                      " --console session.dat > out.txt 2>err.txt";
+    const int status = std::system(cmd.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(run("3\\n5\\n"), 2);
+  EXPECT_NE(ReadText("err.txt").find("unsaved changes; they were not saved"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "session.da$"));
+  EXPECT_EQ(run("3\\n5\\n~2\\n"), 0);
+  EXPECT_EQ(run("3\\n5\\n;\\n;\\n"), 0);  // Esc at the warning: left on purpose
 }
 
 }  // namespace
