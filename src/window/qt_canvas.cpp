@@ -308,6 +308,9 @@ void QtCanvas::FillRect(int x1, int y1, int x2, int y2, Rgb colour) {
 
 void QtCanvas::Clear() {
   image_.fill(kWhite);
+  // fill() may have given the image a buffer of its own (when a copy shown
+  // on the screen shared the old one): draw into that one.
+  bits_ = image_.bits();
   ++changes_;
 }
 
