@@ -89,6 +89,15 @@ TEST_F(AutocorrelationTest, OneToFiveGivesTheNormalisedFunctionAgainstTheLag) {
 
 // A window over points 3..7 is a series of its own: the results fill
 // positions 1..5 and the points after them keep their values.
+// The fit marks show x - s; once the series is replaced by its
+// autocorrelation, s (the residuals of the light curve) means nothing.
+TEST_F(AutocorrelationTest, TheFitMarksGoWithTheLightCurve) {
+  Run(File({1, 2, 3, 4, 5}), {";"});
+  engine->view.showFitMarks = true;
+  ASSERT_TRUE(Autocorrelate(*engine));
+  EXPECT_FALSE(engine->view.showFitMarks);
+}
+
 TEST_F(AutocorrelationTest, WindowNotStartingAtTheFirstPoint) {
   const std::string path = File({9, 9, 1, 2, 3, 4, 5, 7});
   // Current point 3 as left edge, point 7 as right edge, then "A".
