@@ -159,9 +159,12 @@ Continuation NextMarkedInterval(Engine& e) {
   }
   v.marksOffset = pos;
 
-  const int i1 = record.i1, i2 = record.i2;
+  int i1 = record.i1, i2 = record.i2;
   double t1 = record.t1, t2 = record.t2;
-  if (t2 < t1) std::swap(t1, t2);  // marks are written in either order
+  // Marks are written in either order; a window, and the lines it reloads,
+  // always run forwards.
+  if (t2 < t1) std::swap(t1, t2);
+  if (i2 < i1) std::swap(i1, i2);
   v.tMin = t1;
   v.tMax = t2;
   v.cursorPoint = v.xMinIdx;

@@ -147,6 +147,17 @@ TEST_F(MarksTest, RecordBeforeTheLoadedLinesAsksForAReload) {
   EXPECT_EQ(v().tMax, 8);
 }
 
+// The same record written from its right mark to its left one reloads the
+// same lines.
+TEST_F(MarksTest, ReversedRecordBeforeTheLoadedLinesReloadsForwards) {
+  engine->run.headerLines = 10;
+  WriteText("star.da!", "9 8.0 5 4.0\n");
+  EXPECT_EQ(NextMarkedInterval(*engine), Continuation::Reload);
+  EXPECT_EQ(engine->run.headerLines, 4);
+  EXPECT_EQ(v().xMinIdx, 1);
+  EXPECT_EQ(v().xMaxIdx, 5);
+}
+
 TEST_F(MarksTest, RecordBeyondTheCapacityAsksForAReload) {
   WriteText("star.da!", "1300000 4.0 1300010 8.0\n");
   EXPECT_EQ(NextMarkedInterval(*engine), Continuation::Reload);
