@@ -59,7 +59,8 @@ class Console {
   // with that code, ":name" runs the named command as the menu would.
   // `commandKey` is true for the key loop's own wait for a command.
   void ReadKey(char& key, bool commandKey = false);
-  // Waits for a key, as ReadKey, where a menu item may act.
+  // True while the key loop waits for its command key: the one wait in which
+  // a menu item may change the data.
   bool WaitsForCommandKey() const {
     return waitingForInput == 1 && inputMode == kModeKey && atCommandKey;
   }
