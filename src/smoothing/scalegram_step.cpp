@@ -4,11 +4,11 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "base/numfmt.h"
+#include "numeric/threads.h"
 #include "smoothing/running_parabola.h"
 #include "smoothing/scalegram.h"
 
@@ -242,30 +242,18 @@ std::optional<ScalegramRecord> ScalegramStep(const double* t, const double* x, i
 
   std::atomic<int> next{0};
   std::atomic<long long> done{0};
-  auto worker = [&] {
+  // Every thread takes blocks in turn; the calling thread (slot 0) reports
+  // between its blocks.
+  RunOnThreads(threads, [&](int slot) {
     for (int b; (b = next.fetch_add(1)) < blocks;) {
       run(b);
       done.fetch_add(1);
+      if (slot == 0 && progress) {
+        const long long centres = std::min<long long>(done.load() * kBlock, n);
+        if (!progress(centres) && stopAsked) *stopAsked = true;
+      }
     }
-  };
-  std::vector<std::thread> pool;
-  for (int k = 1; k < threads; ++k) {
-    try {
-      pool.emplace_back(worker);
-    } catch (const std::system_error&) {
-      break;  // no thread to be had: the calling thread does the rest
-    }
-  }
-  // The calling thread works too and reports between its blocks.
-  for (int b; (b = next.fetch_add(1)) < blocks;) {
-    run(b);
-    done.fetch_add(1);
-    if (progress) {
-      const long long centres = std::min<long long>(done.load() * kBlock, n);
-      if (!progress(centres) && stopAsked) *stopAsked = true;
-    }
-  }
-  for (auto& th : pool) th.join();
+  });
 
   Totals tot;
   for (const Totals& p : partial) tot.Add(p);
