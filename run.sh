@@ -4,8 +4,8 @@
 # the same engine runs in this terminal instead (console mode).
 set -euo pipefail
 cd "$(dirname "$0")"
-bash scripts/bootstrap.sh
-bash scripts/build.sh --target teril
+bash scripts/bootstrap.sh run
+TERIL_PROGRAM_ONLY=1 bash scripts/build.sh --target teril
 file="${1:-examples/eclipsing.dat}"
 shift || true
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

@@ -3,7 +3,7 @@
 # CTest. The exit status is the tests'.
 set -euo pipefail
 cd "$(dirname "$0")"
-bash scripts/bootstrap.sh
+bash scripts/bootstrap.sh test
 bash scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 cd build
