@@ -8,6 +8,7 @@
 #include "base/io.h"
 #include "base/numfmt.h"
 #include "data/sort.h"
+#include "engine/engine.h"
 
 namespace teril {
 namespace {

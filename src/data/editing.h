@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
 
 namespace teril {
 

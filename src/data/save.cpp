@@ -4,6 +4,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "engine/engine.h"
 
 namespace teril {
 std::string SavedLine(const DataSet& d, int i) {

@@ -5,8 +5,15 @@
 
 #include "base/numfmt.h"
 #include "data/transform_detail.h"
+#include "engine/engine.h"
 
 namespace teril {
+
+void detail::LogRefusal(Engine& engine, const std::string& name, int i, const std::string& label,
+                        double value) {
+  engine.LogLine("!!! " + name + " refused: point " + Str(static_cast<long long>(i)) + ", " +
+                 label + "=" + General(value) + "; data unchanged");
+}
 
 using detail::MapT;
 using detail::MapX;

@@ -13,7 +13,7 @@
 // change of t, RESCALE after a change of x).
 #pragma once
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
 
 namespace teril {
 

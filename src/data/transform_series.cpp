@@ -12,6 +12,7 @@
 #include "data/editing.h"
 #include "data/transform.h"
 #include "data/transform_detail.h"
+#include "engine/engine.h"
 
 namespace teril {
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "engine/named_command.h"
+#include "extrema/approximation_commands.h"
 
 namespace teril {
 

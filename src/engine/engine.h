@@ -11,39 +11,28 @@
 #include "console/console_host.h"
 #include "console/dialogs.h"
 #include "data/data_set.h"
+#include "engine/fwd.h"
+#include "extrema/approx_output_state.h"
 #include "extrema/approx_state.h"
-#include "extrema/approximation_commands.h"
+#include "extrema/batch_state.h"
 #include "extrema/classical_state.h"
 #include "lsq/lsq_state.h"
 #include "periodicity/blazhko_state.h"
-#include "extrema/batch_state.h"
-#include "lsq/lsq_state.h"
 #include "periodicity/bootstrap_state.h"
+#include "periodicity/ephemeris.h"
 #include "periodicity/fourier_state.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
-#include "smoothing/mean_state.h"
 #include "smoothing/correlation_state.h"
+#include "smoothing/mean_state.h"
 
 namespace teril {
-
-// Where a key command sends the loop next.
-enum class Continuation { Full, Rescale, Redraw, Read, Wrap, Window, Restore, Quit, Reload, End };
 
 // The six transformation flags of the argument and the signal.
 struct TransformFlags {
   bool lgT = false, powT = false, lgX = false, powX = false;
   bool intensityToMagnitude = false, magnitudeToIntensity = false;
   void Clear() { *this = TransformFlags(); }
-};
-
-// The ephemeris and the other values kept in the settings file.
-struct Ephemeris {
-  double epochT0 = 0;
-  double period = 1;
-  double frequency = 1;
-  double Q = 0;
-  int NNH = 8;
 };
 
 // State of one file run and the read settings kept across its reloads.

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/engine.h"
+#include "engine/named_command.h"
 #include "base/io.h"
 #include "base/numfmt.h"
 #include "extrema/approximate.h"

@@ -13,14 +13,6 @@ namespace teril {
 
 class Engine;
 
-// State of the result output, shared with the batch run over intervals.
-struct ApproxOutputState {
-  bool SaveDecision = false;  // append the result of a final run to extr.dat
-  bool BatchMode = false;     // no questions: every result is filed
-  long long intervalCounter = 0;  // interval of the batch run (0 outside one)
-  bool mapShown = false;      // the residual map is shown over the plot
-};
-
 // Methods 1 (polynomial) and 2 (symmetrical polynomial): trial runs over
 // the number of coefficients, then a final run with the best one.
 void RunPolynomialCommand(Engine& engine, int method);

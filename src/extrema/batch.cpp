@@ -5,6 +5,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "engine/named_command.h"
 #include "extrema/approximate.h"
 #include "extrema/approximation_commands.h"

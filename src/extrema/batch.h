@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
+#include "extrema/batch_state.h"
 
 namespace teril {
 

@@ -8,6 +8,7 @@
 #include "base/io.h"
 #include "base/line_reader.h"
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "engine/named_command.h"
 #include "plot/view.h"
 

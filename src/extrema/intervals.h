@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
 #include "extrema/batch_state.h"
 
 namespace teril {

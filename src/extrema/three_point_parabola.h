@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
 
 namespace teril {
 

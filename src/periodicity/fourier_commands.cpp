@@ -6,6 +6,7 @@
 
 #include "base/numfmt.h"
 #include "data/settings.h"
+#include "engine/engine.h"
 #include "engine/named_command.h"
 #include "periodicity/phase.h"
 

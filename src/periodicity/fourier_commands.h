@@ -4,8 +4,9 @@
 
 #include <string>
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
 #include "lsq/lsq_state.h"
+#include "periodicity/ephemeris.h"
 #include "periodicity/trig_polynomial.h"
 
 namespace teril {

@@ -9,7 +9,9 @@
 
 #include <string>
 
-#include "engine/engine.h"
+#include "data/data_set.h"
+#include "engine/fwd.h"
+#include "periodicity/ephemeris.h"
 #include "smoothing/correlation_state.h"
 
 namespace teril {

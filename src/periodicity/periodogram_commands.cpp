@@ -14,6 +14,7 @@
 #include "base/io.h"
 #include "base/numfmt.h"
 #include "data/save.h"
+#include "engine/engine.h"
 #include "engine/named_command.h"
 #include "extrema/approximation_commands.h"
 #include "periodicity/periodogram.h"

@@ -1,7 +1,7 @@
 // The periodogram command: the period search over the visible points.
 #pragma once
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
 
 namespace teril {
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/numfmt.h"
+#include "engine/engine.h"
 
 namespace teril {
 

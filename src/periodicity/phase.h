@@ -6,7 +6,8 @@
 
 #include <string>
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
+#include "periodicity/ephemeris.h"
 
 namespace teril {
 

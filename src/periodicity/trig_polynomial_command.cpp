@@ -7,6 +7,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "extrema/approximation_commands.h"
 #include "periodicity/fourier_commands.h"
 #include "periodicity/phase.h"

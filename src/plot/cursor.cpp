@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "periodicity/phase.h"
 #include "plot/draw.h"
 #include "plot/view.h"

@@ -5,7 +5,7 @@
 // between drawings (every drawing of the plot ends with j := cursorPoint).
 #pragma once
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
 
 namespace teril {
 

@@ -9,6 +9,7 @@
 #include "base/io.h"
 #include "base/line_reader.h"
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "plot/draw.h"
 
 namespace teril {

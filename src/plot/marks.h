@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
 
 namespace teril {
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "plot/cursor.h"
 #include "plot/draw.h"
 

@@ -7,7 +7,7 @@
 // Redraw, Window -> MoveWindow, Wrap -> WrapCurrent (plot/cursor.h).
 #pragma once
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
 
 namespace teril {
 

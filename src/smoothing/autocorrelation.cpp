@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "data/editing.h"
+#include "engine/engine.h"
 #include "numeric/fft.h"
 
 namespace teril {

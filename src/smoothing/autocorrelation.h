@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
 
 namespace teril {
 

@@ -1,3 +1,4 @@
+#include "engine/engine.h"
 #include "smoothing/correlation.h"
 
 #include <algorithm>

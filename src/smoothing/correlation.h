@@ -15,7 +15,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/engine.h"
+#include "data/data_set.h"
+#include "engine/fwd.h"
+#include "plot/view_state.h"
 #include "smoothing/correlation_state.h"
 
 namespace teril {

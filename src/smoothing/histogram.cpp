@@ -5,6 +5,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "plot/draw.h"
 
 namespace teril {

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
+#include "data/data_set.h"
+#include "engine/fwd.h"
+#include "plot/view_state.h"
 
 namespace teril {
 

@@ -5,7 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "engine/engine.h"
+#include "data/data_set.h"
+#include "engine/fwd.h"
 
 namespace teril {
 

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
+#include "data/data_set.h"
+#include "engine/fwd.h"
 #include "smoothing/mean_state.h"
 
 namespace teril {

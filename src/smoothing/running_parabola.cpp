@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "plot/draw.h"
 
 namespace teril {

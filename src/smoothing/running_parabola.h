@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
 
 namespace teril {
 

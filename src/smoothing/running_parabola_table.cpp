@@ -7,6 +7,7 @@
 #include "base/io.h"
 #include "base/numfmt.h"
 #include "console/prompt_scope.h"
+#include "engine/engine.h"
 #include "smoothing/running_parabola.h"
 
 namespace teril {

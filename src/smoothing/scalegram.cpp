@@ -8,6 +8,7 @@
 #include "base/io.h"
 #include "base/numfmt.h"
 #include "data/editing.h"
+#include "engine/engine.h"
 #include "smoothing/running_parabola.h"
 
 namespace teril {

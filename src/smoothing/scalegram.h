@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/engine.h"
+#include "engine/fwd.h"
 
 namespace teril {
 

@@ -4,6 +4,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "smoothing/means.h"
 
 namespace teril {

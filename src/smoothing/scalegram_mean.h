@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
+#include "data/data_set.h"
+#include "engine/fwd.h"
 
 namespace teril {
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "numeric/threads.h"
 #include "smoothing/running_parabola.h"
 #include "smoothing/scalegram.h"

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "engine/engine.h"
 #include "smoothing/scalegram.h"
 
 namespace teril {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/io.h"
+#include "engine/engine.h"
 #include "support/recording_canvas.h"
 #include "support/scripted_host.h"
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/io.h"
+#include "engine/engine.h"
 #include "support/scripted_host.h"
 
 namespace teril {

@@ -7,6 +7,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "extrema/extrema_fixture.h"
 #include "extrema/models.h"
 #include "plot/draw.h"

@@ -10,6 +10,8 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "engine/engine.h"
+#include "engine/named_command.h"
 #include "extrema/approximate.h"
 #include "extrema/batch_files.h"
 #include "extrema/batch_fixture.h"

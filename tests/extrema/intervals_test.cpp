@@ -8,6 +8,8 @@
 
 #include <filesystem>
 
+#include "engine/engine.h"
+#include "engine/named_command.h"
 #include "extrema/batch_fixture.h"
 #include "plot/marks.h"
 #include "plot/view.h"

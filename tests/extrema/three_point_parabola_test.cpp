@@ -10,6 +10,7 @@
 #include "base/io.h"
 #include "base/numfmt.h"
 #include "console/commands.h"
+#include "engine/engine.h"
 #include "extrema/extrema_fixture.h"
 
 namespace teril {

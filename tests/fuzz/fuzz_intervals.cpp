@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/engine.h"
 #include "extrema/intervals.h"
 #include "fuzz_check.h"
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/engine.h"
 #include "fuzz_check.h"
 #include "plot/marks.h"
 

@@ -8,6 +8,7 @@
 
 #include "base/io.h"
 #include "engine/engine.h"
+#include "engine/named_command.h"
 #include "extrema/intervals.h"
 #include "support/scripted_host.h"
 

@@ -12,6 +12,7 @@
 #include "console/file_run.h"
 #include "console/key_loop.h"
 #include "data/settings.h"
+#include "engine/engine.h"
 #include "periodicity/fourier_commands.h"
 #include "support/scripted_host.h"
 

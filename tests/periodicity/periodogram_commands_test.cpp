@@ -16,6 +16,7 @@
 #include "console/commands.h"
 #include "console/key_loop.h"
 #include "data/save.h"
+#include "engine/engine.h"
 #include "plot/draw.h"
 #include "support/recording_canvas.h"
 #include "support/scripted_host.h"

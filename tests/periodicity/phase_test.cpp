@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.h"
 #include "support/scripted_host.h"
 
 namespace teril {

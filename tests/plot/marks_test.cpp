@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/io.h"
+#include "engine/engine.h"
 #include "plot_fixture.h"
 
 namespace teril::testing {

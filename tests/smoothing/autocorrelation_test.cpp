@@ -11,9 +11,10 @@
 #include "base/numfmt.h"
 #include "console/file_run.h"
 #include "data/settings.h"
+#include "engine/engine.h"
 #include "plot/draw.h"
-#include "support/recording_canvas.h"
 #include "support/file_run_fixture.h"
+#include "support/recording_canvas.h"
 #include "support/scripted_host.h"
 
 namespace teril {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/engine.h"
 #include "support/scripted_host.h"
 
 namespace teril {

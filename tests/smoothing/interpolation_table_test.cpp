@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "base/io.h"
+#include "engine/engine.h"
 #include "plot/plot_fixture.h"
 
 namespace teril {

@@ -10,6 +10,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "plot/plot_fixture.h"
 #include "smoothing/histogram.h"
 

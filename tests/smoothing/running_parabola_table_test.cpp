@@ -6,6 +6,7 @@
 
 #include "console/file_run.h"
 #include "data/settings.h"
+#include "engine/engine.h"
 #include "smoothing/running_parabola.h"
 #include "smoothing/smoothing_fixture.h"
 

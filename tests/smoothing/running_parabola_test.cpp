@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 
+#include "engine/engine.h"
 #include "smoothing/smoothing_fixture.h"
 
 namespace teril {

@@ -10,6 +10,7 @@
 #include "console/commands.h"
 #include "console/file_run.h"
 #include "data/settings.h"
+#include "engine/engine.h"
 #include "smoothing/scalegram.h"
 #include "smoothing/smoothing_fixture.h"
 

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "base/io.h"
+#include "engine/engine.h"
 #include "smoothing/smoothing_fixture.h"
 
 namespace teril {

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 
+#include "engine/engine.h"
 #include "smoothing/running_parabola.h"
 #include "smoothing/smoothing_fixture.h"
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/io.h"
+#include "engine/engine.h"
 #include "plot/cursor.h"
 #include "plot/draw.h"
 #include "plot/view.h"

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "smoothing/scalegram.h"
 #include "window/scalegram_dialog.h"
 #include "window_harness.h"
