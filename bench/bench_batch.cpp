@@ -44,7 +44,7 @@ void BM_BatchBootstrap(benchmark::State& state) {
   ReadIntervalsFile(e, std::string(kBootstrapFile) + "!");
   e.batch.intervalsFile = std::string(kBootstrapFile) + "!";
   e.batch.methodChecked[5] = true;
-  e.checks["Savepicture1"] = false;
+  e.checks.saveImage = false;
   for (auto _ : state) {
     e.batch.currentInterval = 0;
     DoForAllNextIntervals(e);

@@ -34,7 +34,7 @@ struct Setup {
     engine->run.inputFile = "bench.dat";
     engine->run.outputFile = "bench.da$";
     Fill(n);
-    engine->view.StartFile(true);
+    engine->view.StartFile();
     AttachCanvas(*engine, &canvas);
     ResetView(*engine);
   }

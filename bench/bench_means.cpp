@@ -37,7 +37,7 @@ struct Fixture {
     d.tDecimals = 5;
     d.xWidth = 7;
     d.xDecimals = 3;
-    engine->view.StartFile(true);
+    engine->view.StartFile();
     AttachCanvas(*engine, &canvas);
     ResetView(*engine);  // every point visible
     engine->eph.NNH = 50;

@@ -34,7 +34,7 @@ void BM_DrawPlot(benchmark::State& state) {
     d.x[i] = 12 + 0.8 * std::sin(0.37 * i) + 0.05 * std::sin(7.1 * i);
     d.observer[i] = ObserverCode(i % 3 == 0 ? "CD" : "AB");
   }
-  engine->view.StartFile(true);
+  engine->view.StartFile();
   AttachCanvas(*engine, &canvas);
   ResetView(*engine);  // every point visible, limits from the data
   for (auto _ : state) {

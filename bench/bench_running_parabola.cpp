@@ -48,7 +48,7 @@ void BM_RunningParabolaPoints(benchmark::State& state) {
     d.t[k] = k;
     d.x[k] = 11 + 0.4 * std::sin(k / 370.0) + 0.05 * Uniform(seed);
   }
-  engine->run.rpDeltaT = 50;
+  engine->runningParabola.rpDeltaT = 50;
   for (auto _ : state) {
     RunningParabolaPoints(*engine);
     benchmark::DoNotOptimize(d.s[d.n / 2]);

@@ -41,7 +41,7 @@ struct Setup {
       const double a = 2 * 3.141592653589793 * d.t[i] / 0.567;
       d.x[i] = 12 + 0.4 * std::cos(a) + 0.1 * std::sin(2 * a) + 0.02 * std::sin(7.1 * i);
     }
-    engine->view.StartFile(true);
+    engine->view.StartFile();
     ResetView(*engine);
   }
 };

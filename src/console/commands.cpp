@@ -27,9 +27,9 @@ using Handler = std::function<void(Engine&)>;
 Handler Send(const char* key) { return SendKey(key); }
 
 // Toggles the item's check mark and sends its key.
-Handler ToggleAndSend(const char* item, const char* key) {
-  return WhenWaiting([name = std::string(item), k = std::string(key)](Engine& e) {
-    e.checks[name] = !e.Checked(name);
+Handler ToggleAndSend(bool MenuChecks::* mark, const char* key) {
+  return WhenWaiting([mark, k = std::string(key)](Engine& e) {
+    e.checks.*mark = !(e.checks.*mark);
     e.console.InjectKey(k);
   });
 }
@@ -172,14 +172,15 @@ std::vector<NamedCommand> BuildRegistry() {
         e.console.InjectKey("K");
       }))
       .visible = false;
-  add("Swaptx1", "File", "Swap t<->x", "", ToggleAndSend("Swaptx1", "\t")).checkable = true;
+  add("Swaptx1", "File", "Swap t<->x", "", ToggleAndSend(&MenuChecks::swapTX, "\t")).check =
+      &MenuChecks::swapTX;
   {
     auto& c = add("Swapxs1", "File", "Swap x<->s", "", WhenWaiting([](Engine& e) {
-                    e.checks["Swapxs1"] = !e.Checked("Swapxs1");
+                    e.checks.swapXS = !e.checks.swapXS;
                     SwapXS(e);
                     e.console.InjectKey("#");  // show the exchanged values
                   }));
-    c.checkable = true;
+    c.check = &MenuChecks::swapXS;
     c.visible = false;
   }
   addAction("Save1", "Save", "File", "Save", "F2", Send("~2"));
@@ -208,10 +209,10 @@ std::vector<NamedCommand> BuildRegistry() {
   }
   add("Sort1", "Edit", "Sort", "", WhenWaiting([](Engine& e) {
         SortByTime(e);
-        e.checks["Sort1"] = true;
+        e.checks.sorted = true;
         e.console.InjectKey("#");
       }))
-      .checkable = true;
+      .check = &MenuChecks::sorted;
   add("Average1", "Edit", "Average for same times", "",
       WhenWaiting([](Engine& e) { AverageSameTimes(e); }));
   add("DeleteCurrentAuthor1", "Edit", "Delete Current Author", "Ctrl+D", WhenWaiting([](Engine& e) {
@@ -230,8 +231,8 @@ std::vector<NamedCommand> BuildRegistry() {
   addAction("Bottom1", "Bottom", "Navigate", "Bottom", "Down", WhenWaiting(BottomClick));
   {
     auto& c = add("N2D", "Navigate", "2D search", "Ctrl+A",
-                  [](Engine& e) { e.checks["N2D"] = !e.Checked("N2D"); });
-    c.checkable = true;
+                  [](Engine& e) { e.checks.search2D = !e.checks.search2D; });
+    c.check = &MenuChecks::search2D;
     c.visible = false;
   }
   add("MarkLeft2", "Navigate", "Mark &Left", "F7", WhenWaiting(MarkLeft));
@@ -244,39 +245,43 @@ std::vector<NamedCommand> BuildRegistry() {
   addAction("Refresh1", "Refresh", "View", "Refresh", "", Send("#"));
   {
     auto& c = add("Phase", "View", "Phase", "F", WhenWaiting([](Engine& e) {
-                    e.checks["Phase"] = !e.data.phased;
+                    e.checks.phase = !e.data.phased;
                     e.console.InjectKey("F");
                   }));
-    c.checkable = true;
+    c.check = &MenuChecks::phase;
     c.visible = false;
     c.action = true;
     c.itemName = "Phase1";
   }
   {
     auto& c = add("HintPos", "View", "Hint", "", HintClick);
-    c.checkable = true;
+    c.check = &MenuChecks::hint;
     c.action = true;
     c.itemName = "Hint1";
   }
-  add("Inversex1", "View", "Inverse x", "Ctrl+U", InverseXClick).checkable = true;
+  add("Inversex1", "View", "Inverse x", "Ctrl+U", InverseXClick).check = &MenuChecks::inverseX;
   add("LeftEdge", "View", "Left Edge", "Ctrl+F7", Send("~&"));
   add("RightEdge1", "View", "Right Edge", "Ctrl+F8", Send("~*"));
   add("RestoreInterval1", "View", "Restore Interval ", "Ctrl+R", Send("R"));
   add("F2PrPr1", "View", "Print Precision", "", PrintPrecision);
-  add("HighLightAuthor1", "View", "High Light Author", "", HighLightAuthorClick).checkable = true;
+  add("HighLightAuthor1", "View", "High Light Author", "", HighLightAuthorClick).check =
+      &MenuChecks::highlightAuthor;
 
   // Transform
   const char* hint = "Please Uncheck before making a new transformation";
   struct Transform {
     const char *name, *caption, *shortcut, *key;
+    bool MenuChecks::* mark;
   };
-  for (const Transform& t :
-       {Transform{"lgt1", "lg t", "Ctrl+T", "T"}, Transform{"lgx1", "lg x", "Ctrl+X", "Y"},
-        Transform{"N10t", "10^t", "Ctrl+G", "G"}, Transform{"N10x", "10^x", "Ctrl+H", "H"},
-        Transform{"mi1", "m->i", "Ctrl+I", "I"}, Transform{"im1", "i->m", "Ctrl+M", "M"},
-        Transform{"ReciAxis1", "t=1/t", "Ctrl+K", "\\"}}) {
-    auto& c = add(t.name, "Transform", t.caption, t.shortcut, ToggleAndSend(t.name, t.key));
-    c.checkable = true;
+  for (const Transform& t : {Transform{"lgt1", "lg t", "Ctrl+T", "T", &MenuChecks::lgT},
+                             Transform{"lgx1", "lg x", "Ctrl+X", "Y", &MenuChecks::lgX},
+                             Transform{"N10t", "10^t", "Ctrl+G", "G", &MenuChecks::pow10T},
+                             Transform{"N10x", "10^x", "Ctrl+H", "H", &MenuChecks::pow10X},
+                             Transform{"mi1", "m->i", "Ctrl+I", "I", &MenuChecks::magToInt},
+                             Transform{"im1", "i->m", "Ctrl+M", "M", &MenuChecks::intToMag},
+                             Transform{"ReciAxis1", "t=1/t", "Ctrl+K", "\\", &MenuChecks::reciprocalT}}) {
+    auto& c = add(t.name, "Transform", t.caption, t.shortcut, ToggleAndSend(t.mark, t.key));
+    c.check = t.mark;
     c.toolTip = hint;
   }
   add("xphase1", "Transform", "x->phase", "Ctrl+L", Send("\x83")).visible = false;
@@ -293,8 +298,8 @@ std::vector<NamedCommand> BuildRegistry() {
   // Square
   add("riangle1", "Square", "Square", "", [](Engine& e) {
     ToggleResidualMap(e);
-    e.checks["riangle1"] = e.approxOut.mapShown;
-  }).checkable = true;
+    e.checks.residualMap = e.approxOut.mapShown;
+  }).check = &MenuChecks::residualMap;
 
   // Help
   addAction("About1", "about", "Help", "About", "",

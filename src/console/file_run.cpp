@@ -58,7 +58,7 @@ std::vector<double> ParseFrequencyList(std::string_view text) {
 }
 
 void ReadFrequencyList(Engine& engine) {
-  FileRunState& r = engine.run;
+  TrialFrequencies& r = engine.trial;
   r.frequencyList.clear();
   r.frequencyIndex = 0;
   std::optional<std::string> content;
@@ -171,7 +171,7 @@ bool StartRun(Engine& engine, const std::string& path) {
   ReadSettings(engine);
   r.outputFile.clear();
   r.inputFile = FileNamePart(path);
-  r.runAction = 0;
+  r.runAction = RunAction::None;
   if (r.inputFile.empty()) {
     if (r.paramCount > 0) return false;
     if (!AskFileName(engine)) return false;

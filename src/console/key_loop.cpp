@@ -45,7 +45,7 @@ constexpr char kEsc = 27;
 // --- small commands of the main table ---
 
 C Quit(Engine& e) {
-  e.run.runAction = 4;
+  e.run.runAction = RunAction::Quit;
   return C::Quit;
 }
 C DeletePoint(Engine& e) {
@@ -63,11 +63,11 @@ C SquareDerivativeKey(Engine& e) { return SquareDerivative(e), C::Rescale; }
 C LagDown(Engine& e) { return LagMap(e, -1) ? C::Full : C::Read; }
 C LagUp(Engine& e) { return LagMap(e, +1) ? C::Full : C::Read; }
 C PeriodFromParabola(Engine& e) {
-  if (e.run.lastParabolaPeriod == 0) {
+  if (e.classical.lastParabolaPeriod == 0) {
     e.LogLine("No period from a 3-point parabola yet");
     return C::Read;
   }
-  const bool set = SetPeriodFromParabola(e, e.run.lastParabolaPeriod);
+  const bool set = SetPeriodFromParabola(e, e.classical.lastParabolaPeriod);
   e.view.scrollShift = 0;
   WriteSettings(e);
   // In phase mode the phases follow the new period at once.
@@ -115,7 +115,7 @@ C PrevFrequency(Engine& e) {
 C EpochKey(Engine& e) { return SetEpochFromCurrentPoint(e), C::Read; }
 C ColumnKey(Engine& e) {
   e.run.flags.Clear();
-  e.run.runAction = 8;
+  e.run.runAction = RunAction::ReloadColumn;
   e.run.paramCount = std::min(e.run.paramCount, 1);
   return C::Quit;
 }
@@ -274,14 +274,14 @@ C SaveKey(Engine& e) {
     SaveDataSet(e);
   } catch (const IoError&) {
     // Still unsaved: the next Esc warns again instead of quitting.
-    if (e.run.runAction > 0) e.run.modified = true;
+    if (e.run.runAction != RunAction::None) e.run.modified = true;
     throw;
   }
-  return e.run.runAction > 0 ? C::Quit : C::Wrap;
+  return e.run.runAction != RunAction::None ? C::Quit : C::Wrap;
 }
 C SaveVisibleKey(Engine& e) { return SaveVisible(e), C::Wrap; }
 C ReloadKey(Engine& e) {
-  e.run.runAction = 7;
+  e.run.runAction = RunAction::Restart;
   e.run.paramCount = 0;
   return C::Quit;
 }
@@ -384,7 +384,7 @@ C Dispatch(Engine& e, char key) {
                     C::Read);
   }
   if (k < 128 && std::islower(k)) k = static_cast<unsigned char>(std::toupper(k));
-  if (k != 'U') e.run.correlationFollowUp = false;
+  if (k != 'U') e.correlation.followUp = false;
   if (k == 'Q') {
     return RunEntry(e, Find(kQTable, static_cast<unsigned char>(e.console.extChar)), C::Rescale);
   }
@@ -411,16 +411,16 @@ C QuitStep(Engine& e, RunEnd& end, bool& finished) {
     DrawText(e, 0, 169,
              "Write reduced data to file > " + r.outputFile + "  (F2) or quit (Esc)");
     r.modified = false;
-    if (r.runAction < 7) r.runAction = 4;
+    if (r.runAction == RunAction::None) r.runAction = RunAction::Quit;
     return C::Read;
   }
   ClearPlot(e);
   finished = true;
-  if (r.runAction == 7) {
+  if (r.runAction == RunAction::Restart) {
     end = RunEnd::Restart;
-  } else if (r.runAction == 8) {
+  } else if (r.runAction == RunAction::ReloadColumn) {
     e.console.SetPrompt("Column number" + Str(static_cast<long long>(r.columnX)));
-    r.runAction = 4;
+    r.runAction = RunAction::Quit;
     end = RunEnd::Reload;
   } else {
     end = RunEnd::End;

@@ -8,7 +8,7 @@ class Engine;
 
 enum class RunEnd {
   End,      // the file run is over
-  Restart,  // reload the same file from the settings on (runAction 7)
+  Restart,  // reload the same file from the settings on (RunAction::Restart)
   Reload,   // reload the data file only (new x column, header lines, marks)
 };
 

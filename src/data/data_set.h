@@ -55,6 +55,12 @@ struct DataSet {
   bool phased = false;         // the t are not ascending (or hold phases)
   bool weightsLoaded = false;  // the s column has been read
 
+  // A newly opened file: ascending times, no s column yet.
+  void StartFile() {
+    phased = false;
+    weightsLoaded = false;
+  }
+
   // Moves the whole point (t, x, s, t0, observer) from slot `from` to `to`.
   void CopyPoint(int from, int to) {
     t[to] = t[from];

@@ -149,7 +149,6 @@ void WriteSettings(Engine& engine) {
 
 void ResetEngine(Engine& engine, bool fromOpen) {
   FileRunState& r = engine.run;
-  ViewState& v = engine.view;
   r.workFolder = engine.options.workFolder;
   EnsureWorkFolder(r.workFolder);
   r.paramCount = static_cast<int>(r.args.size());
@@ -159,23 +158,10 @@ void ResetEngine(Engine& engine, bool fromOpen) {
   }
   r.headerLines = 0;
   r.echoPoints = r.paramCount >= 3 && r.args[2] == "-";
-  engine.data.phased = false;
-  engine.data.weightsLoaded = false;
-  r.lineApplied = false;
   r.flags.Clear();
-  // The view of a newly opened file, the reading position of "]" in its
-  // marks file included.
-  v.StartFile(fromOpen ? engine.Checked("Inversex1") : false);
-  r.rpDeltaT = 50;
-  r.lineCoefA = 0;
-  r.lineCoefB = 1;
-  r.lineCoefC = 0;
-  v.mainColor = 14;
-  v.cursorColor = 13;
-  v.colorIndex3 = 12;
-  v.colorIndex4 = 11;
-  r.correlationFollowUp = false;
-  engine.correlation = CorrelationState();
+  engine.StartFile();
+  // Re-open shows the signal as it comes; Open keeps the check mark.
+  if (!fromOpen) engine.checks.inverseX = false;
   engine.host.SetAppTitle("TERIL");
 }
 

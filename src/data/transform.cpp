@@ -104,7 +104,7 @@ bool TogglePowX(Engine& engine) {
                : MapX(engine, "10^x", [&x](int i) { return Pow10(x[i]); });
   if (!ok) return false;
   on = !on;
-  engine.view.invertX = false;
+  engine.checks.inverseX = false;
   return true;
 }
 
@@ -121,7 +121,7 @@ bool ToggleIntensityToMagnitude(Engine& engine) {
     r.savedXDecimals = d.xDecimals;
     d.xWidth = 5;
     d.xDecimals = 3;
-    engine.view.invertX = true;
+    engine.checks.inverseX = true;
   } else {
     const double m0 = r.magnitudeRefUsed;
     if (!MapX(engine, "magnitude -> intensity",
@@ -129,7 +129,7 @@ bool ToggleIntensityToMagnitude(Engine& engine) {
       return false;
     d.xWidth = r.savedXWidth;
     d.xDecimals = r.savedXDecimals;
-    engine.view.invertX = false;
+    engine.checks.inverseX = false;
   }
   r.flags.intensityToMagnitude = !r.flags.intensityToMagnitude;
   return true;
@@ -150,7 +150,7 @@ bool ToggleMagnitudeToIntensity(Engine& engine) {
     r.savedXDecimals = d.xDecimals;
     d.xWidth = 5;
     d.xDecimals = 3;
-    v.invertX = false;
+    engine.checks.inverseX = false;
     v.xMin = 1.0;
     v.xMax = 0.0;
   } else {
@@ -159,7 +159,7 @@ bool ToggleMagnitudeToIntensity(Engine& engine) {
       return false;
     d.xWidth = r.savedXWidth;
     d.xDecimals = r.savedXDecimals;
-    v.invertX = true;
+    engine.checks.inverseX = true;
   }
   r.flags.magnitudeToIntensity = !r.flags.magnitudeToIntensity;
   return true;
@@ -258,7 +258,7 @@ void NegativeXPlusOne(Engine& engine) {
 // ---- linear transformation ----
 
 bool ToggleLinearTransform(Engine& engine) {
-  FileRunState& r = engine.run;
+  LinearTransformState& r = engine.line;
   const auto& x = engine.data.x;
   const auto& t = engine.data.t;
   const double a = r.lineCoefA, b = r.lineCoefB, c = r.lineCoefC;
@@ -271,7 +271,7 @@ bool ToggleLinearTransform(Engine& engine) {
 }
 
 bool AskLinearCoefficients(Engine& engine) {
-  FileRunState& r = engine.run;
+  LinearTransformState& r = engine.line;
   if (r.lineApplied && !ToggleLinearTransform(engine)) return false;
   engine.LogLine("Coefficients x[j]:=ay+by*x[j]+cy*t[j]");
   r.lineCoefA = AskValue(engine, "ay= [" + General(r.lineCoefA) + "]", r.lineCoefA);
@@ -280,6 +280,6 @@ bool AskLinearCoefficients(Engine& engine) {
   return true;
 }
 
-void ForgetLinearTransform(Engine& engine) { engine.run.lineApplied = false; }
+void ForgetLinearTransform(Engine& engine) { engine.line.lineApplied = false; }
 
 }  // namespace teril

@@ -45,17 +45,17 @@ bool DoubleDensity(Engine& engine);
 
 // "Y": on x := lg x, off x := 10^x.
 bool ToggleLgX(Engine& engine);
-// "H": on x := 10^x, off x := lg x; invertX := off.
+// "H": on x := 10^x, off x := lg x; inverse x := off.
 bool TogglePowX(Engine& engine);
 // "M": on x := -2.5 lg x - m0Ref, x format 5:3 (the previous one is kept),
-// invertX := on; off x := 10^(-0.4 (x + m0Ref)) with the reference used
-// when it was switched on, format restored, invertX := off.
+// inverse x := on; off x := 10^(-0.4 (x + m0Ref)) with the reference used
+// when it was switched on, format restored, inverse x := off.
 bool ToggleIntensityToMagnitude(Engine& engine);
 // "I": on x := 10^(-0.4 (x - x0Ref)), x format 5:3 (previous kept),
-// invertX := off and the vertical range 1.0 (xMin) to 0.0 (xMax): the
+// inverse x := off and the vertical range 1.0 (xMin) to 0.0 (xMax): the
 // caller then redraws without a rescale. Off x := -2.5 lg x + x0Ref with
 // the reference used when it was switched on, format restored,
-// invertX := on.
+// inverse x := on.
 bool ToggleMagnitudeToIntensity(Engine& engine);
 // Grave accent: x := x - floor(x), in [0, 1); beeps.
 void FractionalX(Engine& engine);

@@ -11,9 +11,18 @@ Engine::Engine(ConsoleHost& h, Dialogs& d, EngineOptions opts)
     : host(h), dialogs(d), console(h), options(std::move(opts)) {
   if (options.workFolder.empty()) options.workFolder = WorkFolderFromEnvironment();
   run.workFolder = options.workFolder;
-  checks = {{"Inversex1", true}, {"HighLightAuthor1", true}, {"HintPos", true}, {"N2D", true}, {"Savepicture1", true}};
   approx.finalOutput = [this] { WriteApproximationOutput(*this); };
   console.runNamedCommand = [this](const std::string& name) { return RunNamedCommand(*this, name); };
+}
+
+void Engine::StartFile() {
+  data.StartFile();
+  line.StartFile();
+  // The view of a newly opened file, the reading position of "]" in its
+  // marks file included.
+  view.StartFile();
+  runningParabola.StartFile();
+  correlation.StartFile();
 }
 
 std::string WorkFolderFromEnvironment() {

@@ -3,7 +3,6 @@
 // fresh one.
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -11,7 +10,9 @@
 #include "console/console_host.h"
 #include "console/dialogs.h"
 #include "data/data_set.h"
+#include "data/linear_transform_state.h"
 #include "engine/fwd.h"
+#include "engine/menu_checks.h"
 #include "extrema/approx_output_state.h"
 #include "extrema/approx_state.h"
 #include "extrema/batch_state.h"
@@ -21,10 +22,12 @@
 #include "periodicity/bootstrap_state.h"
 #include "periodicity/ephemeris.h"
 #include "periodicity/fourier_state.h"
+#include "periodicity/trial_frequencies.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
 #include "smoothing/correlation_state.h"
 #include "smoothing/mean_state.h"
+#include "smoothing/running_parabola_state.h"
 
 namespace teril {
 
@@ -35,28 +38,29 @@ struct TransformFlags {
   void Clear() { *this = TransformFlags(); }
 };
 
+// What ends the file run when the key loop quits.
+enum class RunAction {
+  None = 0,          // nothing asked yet
+  Quit = 4,          // end the run
+  Restart = 7,       // reload the same file from the settings on
+  ReloadColumn = 8,  // reload the data with a new x column
+};
+
 // State of one file run and the read settings kept across its reloads.
 struct FileRunState {
   std::vector<std::string> args;  // command-line parameters after the program name
   int paramCount = 0;             // how many of them still count
   std::string inputFile, outputFile, marksFile;
   std::string lastOpenedPath;
-  int runAction = 0;              // 0 none, 4 quit, 7 reload, 8 reload with new x column
+  RunAction runAction = RunAction::None;
   bool modified = false;
   int columnX = 1, columnS = 0, headerLines = 0;
   bool echoPoints = false;        // third parameter "-": echo loaded points
   std::string workFolder;         // holds c.z and the scratch files
   TransformFlags flags;
   bool deferRescale = false;
-  double lineCoefA = 0, lineCoefB = 1, lineCoefC = 0;
-  bool lineApplied = false;
-  std::vector<double> frequencyList;
-  int frequencyIndex = 0;
   int countAtLoad = 0;            // n after loading (lag diagram)
   int tDecimalsAtLoad = 5, xDecimalsAtLoad = 5;  // print decimals of t and x as loaded
-  double rpDeltaT = 50;
-  bool correlationFollowUp = false;
-  double lastParabolaPeriod = 0;  // period found by the last three-point parabola (0: none)
   // Previous print format of x kept by the magnitude/intensity toggles.
   int savedXWidth = 0, savedXDecimals = 0;
   // References used when "M" / "I" were switched on, so that switching off
@@ -99,13 +103,15 @@ class Engine {
   BatchState batch;             // intervals file, choice of methods, batch run
   BootstrapState bootstrap;     // generator of the bootstrap samples
   FourierState fourier;         // trigonometric polynomial: the suggested degree
+  TrialFrequencies trial;       // trial frequencies of the file "!"
+  LinearTransformState line;    // linear transformation of the signal
+  RunningParabolaState runningParabola;  // running parabola: the window width
 
-  // Check marks of the menu items, by item name ("Inversex1", ...).
-  std::map<std::string, bool> checks;
-  bool Checked(const std::string& name) const {
-    auto it = checks.find(name);
-    return it != checks.end() && it->second;
-  }
+  // Called when a file run starts: each subsystem's state starts afresh
+  // where a new file needs it.
+  void StartFile();
+
+  MenuChecks checks;  // check marks of the menu items
 
   template <typename T>
   void LogLine(const T& value) {

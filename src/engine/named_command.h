@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/menu_checks.h"
+
 namespace teril {
 
 class Engine;
@@ -18,7 +20,10 @@ struct NamedCommand {
   std::string menu;      // menu that shows it ("File", "Edit", ...); empty: action only
   std::string caption;   // text shown in the menu
   std::string shortcut;  // in Qt's portable text form ("Ctrl+O", "Shift+F2", "Del"); may be empty
-  bool checkable = false;
+  // The check mark the item shows (and, for most, toggles); null for an
+  // item without one.
+  bool MenuChecks::* check = nullptr;
+  bool checkable() const { return check != nullptr; }
   bool visible = true;   // hidden items are reachable by name only
   std::function<void(Engine&)> handler;
   std::string toolTip;

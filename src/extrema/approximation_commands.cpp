@@ -136,7 +136,7 @@ void WriteApproximationOutput(Engine& e) {
   }
 
   // The picture of the plot.
-  if (e.Checked("Savepicture1") && e.canvas) {
+  if (e.checks.saveImage && e.canvas) {
     std::string name = PictureName(e, method);
     SetPenColor(e, 0);
     const Rgb white{255, 255, 255};
@@ -226,7 +226,7 @@ void RunNonlinearCommand(Engine& e, int method) {
 void ToggleResidualMap(Engine& e) {
   ApproxOutputState& o = e.approxOut;
   if (e.mapCanvas) {
-    bool minimumUp = (e.lsq.CurvatureSign < 0) == e.Checked("Inversex1");
+    bool minimumUp = (e.lsq.CurvatureSign < 0) == e.checks.inverseX;
     e.mapCanvas->SetTop(minimumUp ? 27 : 196);
   }
   o.mapShown = !o.mapShown;
@@ -275,8 +275,8 @@ std::vector<NamedCommand> ApproximationCommands() {
   save.name = "Savepicture1";
   save.menu = "Approximation";
   save.caption = "Save image";
-  save.checkable = true;
-  save.handler = [](Engine& e) { e.checks["Savepicture1"] = !e.Checked("Savepicture1"); };
+  save.check = &MenuChecks::saveImage;
+  save.handler = [](Engine& e) { e.checks.saveImage = !e.checks.saveImage; };
   list.push_back(std::move(save));
   return list;
 }

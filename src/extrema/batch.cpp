@@ -304,12 +304,12 @@ void DoForAllNextIntervals(Engine& e) {
     Engine& e;
     explicit BatchScope(Engine& engine) : e(engine) {
       e.approxOut.BatchMode = true;
-      e.checks["HintPos"] = false;
+      e.checks.hint = false;
     }
     ~BatchScope() {
       e.approxOut.BatchMode = false;
       e.approxOut.intervalCounter = 0;
-      e.checks["HintPos"] = true;
+      e.checks.hint = true;
     }
   } scope(e);
   b.abortRequested = false;

@@ -48,9 +48,9 @@ std::vector<NamedCommand> ClassicalExtremaCommands() {
   list.push_back(std::move(sigma0));
 
   NamedCommand inList = Item("Sigmainlist1", "Sigma in list", [](Engine& e) {
-    e.checks["Sigmainlist1"] = !e.Checked("Sigmainlist1");
+    e.checks.sigmaInList = !e.checks.sigmaInList;
   });
-  inList.checkable = true;
+  inList.check = &MenuChecks::sigmaInList;
   inList.after = "Sigma0for3point1";
   list.push_back(std::move(inList));
 

@@ -1,5 +1,6 @@
 // State of the two classical timing methods that lasts as long as the
-// program: the unit-weight error of the three-point parabola. ("Sigma in
+// program: the unit-weight error of the three-point parabola and the period
+// it found last. ("Sigma in
 // list" is the check mark of its menu item, kept with the other marks.)
 #pragma once
 
@@ -12,6 +13,8 @@ struct ClassicalState {
   // sigma_0 of one observation (signal units), parsed each time the
   // parabola runs. Only texts that parse as a real number are stored.
   std::string sigma0Text = "1";
+  // Period found by the last three-point parabola, for key code 16 (0: none).
+  double lastParabolaPeriod = 0;
 };
 
 }  // namespace teril

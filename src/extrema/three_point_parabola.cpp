@@ -127,7 +127,7 @@ void ThreePointParabola(Engine& e) {
     e.host.MessageBox(kStraightLineMessage);
     return;
   }
-  const bool withErrors = e.Checked("Sigmainlist1");
+  const bool withErrors = e.checks.sigmaInList;
   AppendToFile(ResultStem(e.run.inputFile) + "_3p_par.dat", FileLine(e, f, sigma0, withErrors));
 
   if (e.canvas) e.canvas->FillRect(0, 130, 118, 287, Rgb{255, 255, 255});
@@ -151,7 +151,7 @@ void ThreePointParabola(Engine& e) {
   } else if (hasReciprocal) {
     // The period candidate that key #16 takes (a periodogram's axis is a
     // frequency, so the top's argument is one over a period).
-    e.run.lastParabolaPeriod = reciprocal;
+    e.classical.lastParabolaPeriod = reciprocal;
     e.view.reciprocalT = reciprocal;
     e.LogLine("=1/ " + General(reciprocal));
   } else {

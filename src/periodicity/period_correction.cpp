@@ -153,7 +153,7 @@ Continuation CorrelationOrCorrectionKey(Engine& e) {
   if (!CorrelationFollowUpPending(e)) return CorrelationKey(e);
   CorrectPeriod(e);
   // A third "U" is a new correlation.
-  e.run.correlationFollowUp = false;
+  e.correlation.followUp = false;
   e.host.MessageBox("corr=" + General(e.correlation.r));
   return Continuation::Wrap;
 }

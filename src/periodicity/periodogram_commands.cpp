@@ -27,8 +27,10 @@ constexpr const char* kWhat = "Periodogram";
 constexpr int kMaxPeaksListed = 1000;
 constexpr long long kLinesPerWrite = 100000;
 
-// The menu items whose check marks follow the six transformation flags.
-constexpr const char* kTransformItems[] = {"lgt1", "N10t", "lgx1", "N10x", "im1", "mi1"};
+// The check marks of the menu items that follow the six transformation flags.
+constexpr bool MenuChecks::* kTransformItems[] = {&MenuChecks::lgT,      &MenuChecks::pow10T,
+                                                  &MenuChecks::lgX,      &MenuChecks::pow10X,
+                                                  &MenuChecks::intToMag, &MenuChecks::magToInt};
 
 std::string Int(long long v) { return Str(v); }
 
@@ -249,8 +251,8 @@ void ReplaceDataSet(Engine& e, const FrequencyGrid& grid, const std::vector<doub
   // belonged to the light curve.
   FileRunState& r = e.run;
   r.flags.Clear();
-  for (const char* item : kTransformItems) e.checks[item] = false;
-  r.lineApplied = false;
+  for (bool MenuChecks::* item : kTransformItems) e.checks.*item = false;
+  e.line.lineApplied = false;
   r.countAtLoad = d.n;
   // The periodogram is in its file; the light curve's edits were offered
   // for saving.
@@ -258,7 +260,7 @@ void ReplaceDataSet(Engine& e, const FrequencyGrid& grid, const std::vector<doub
   ViewState& v = e.view;
   v.mapShift = 0;
   v.leftMark = 0;
-  v.invertX = false;  // peaks upward
+  e.checks.inverseX = false;  // peaks upward
   v.showFitMarks = false;
   v.j = v.cursorPoint = current;
 }

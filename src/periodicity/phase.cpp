@@ -50,7 +50,7 @@ void ComputePhases(Engine& engine) {
 }
 
 bool StepTrialFrequency(Engine& engine, int step) {
-  FileRunState& r = engine.run;
+  TrialFrequencies& r = engine.trial;
   const int count = static_cast<int>(r.frequencyList.size());
   if (count == 0) return false;
   engine.data.phased = true;

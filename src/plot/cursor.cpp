@@ -62,7 +62,7 @@ void ShowCurrentPoint(Engine& e) {
   v.cursorY = cy;
 
   DrawRect(e, 0, 90, 118, 200);
-  if (e.Checked("HintPos")) {
+  if (e.checks.hint) {
     SetPenColor(e, kOtherObserverColor);
     DrawCircle(e, cx, cy, 5);
     DrawCircle(e, cx, cy, 12);
@@ -214,7 +214,7 @@ void PlotClick(Engine& e, int px, int py) {
 }
 
 void HintClick(Engine& e) {
-  e.checks["HintPos"] = !e.Checked("HintPos");
+  e.checks.hint = !e.checks.hint;
   e.console.InjectKey("#");
 }
 

@@ -97,7 +97,7 @@ void DrawFrame(Engine& e) {
   v.tScale = 250 / v.halfWidth;
   v.tCentre = (v.tMax + v.tMin) / 2;
 
-  if ((v.xMin < v.xMax) != v.invertX) {
+  if ((v.xMin < v.xMax) != e.checks.inverseX) {
     std::swap(v.xMin, v.xMax);
     std::swap(v.xMinIdx, v.xMaxIdx);
   }
@@ -148,9 +148,9 @@ void DrawFrame(Engine& e) {
     DrawText(e, 250, 412, "P=" + Str(eph.period, 12, 6));
     DrawText(e, 400, 312, "f=" + Str(eph.period != 0 ? 1 / eph.period : eph.period, 12, 6));
     if (eph.Q != 0) DrawText(e, 540, 312, "Q=" + Str(eph.Q, 8, 5));
-    if (!e.run.frequencyList.empty()) {
-      DrawText(e, 560, 312, "n[f]=" + Str(static_cast<long long>(e.run.frequencyIndex), 2));
-      DrawText(e, 616, 312, "/" + Str(static_cast<long long>(e.run.frequencyList.size()), 2));
+    if (!e.trial.frequencyList.empty()) {
+      DrawText(e, 560, 312, "n[f]=" + Str(static_cast<long long>(e.trial.frequencyIndex), 2));
+      DrawText(e, 616, 312, "/" + Str(static_cast<long long>(e.trial.frequencyList.size()), 2));
     }
     SetPenColor(e, v.mainColor);
   }
@@ -174,7 +174,7 @@ void DrawPlot(Engine& e) {
   const int sel = v.j >= 1 && v.j <= n ? v.j : (n >= 1 ? 1 : 0);
   v.selectedObserver = d.observer[sel];
 
-  const bool highLight = e.Checked("HighLightAuthor1");
+  const bool highLight = e.checks.highlightAuthor;
   const bool fitMarks = v.showFitMarks;
   const double tMin = v.tMin, tMax = v.tMax;
   const double* t = d.t.data();

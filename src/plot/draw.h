@@ -92,7 +92,7 @@ void ClearPlot(Engine& e);
 
 // Clears the plot and draws the frame: widens a degenerate argument window
 // (tMax = tMin: the whole range, or tMin + 1e-6), sets halfWidth, tScale,
-// tCentre, tOrigin, orients xMin/xMax after invertX (the exchange is kept),
+// tCentre, tOrigin, orients xMin/xMax after inverse x (the exchange is kept),
 // sets xMid and xScale (280 when the range is empty), and draws the frame,
 // ticks, labels, status, transformation letters and, in phase mode, the
 // ephemeris. Leaves the pen at mainColor.

@@ -273,8 +273,8 @@ Continuation WholeSetSignalRange(Engine& e) {
   return Continuation::Redraw;
 }
 
-Continuation InverseX(Engine& e) {
-  e.view.invertX = e.Checked("Inversex1");
+Continuation InverseX(Engine&) {
+  // The orientation is the check mark of "Inverse x" itself: redraw.
   return Continuation::Redraw;
 }
 
@@ -289,12 +289,12 @@ Continuation SetViewLimits(Engine& e) {
 }
 
 void InverseXClick(Engine& e) {
-  e.checks["Inversex1"] = !e.Checked("Inversex1");
+  e.checks.inverseX = !e.checks.inverseX;
   e.console.InjectKey("*");
 }
 
 void HighLightAuthorClick(Engine& e) {
-  e.checks["HighLightAuthor1"] = !e.Checked("HighLightAuthor1");
+  e.checks.highlightAuthor = !e.checks.highlightAuthor;
   e.console.InjectKey("#");
 }
 

@@ -73,7 +73,7 @@ Continuation RestoreInterval(Engine& e);
 Continuation Refresh(Engine& e);
 // ("|") xMin/xMax := xMinAll/xMaxAll. -> Redraw
 Continuation WholeSetSignalRange(Engine& e);
-// ("*") invertX := check mark of "Inversex1". -> Redraw
+// ("*") the orientation is the check mark of "Inverse x". -> Redraw
 Continuation InverseX(Engine& e);
 // ("@") Toggles the interpolation curve. -> Redraw
 Continuation ToggleInterpolation(Engine& e);

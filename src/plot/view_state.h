@@ -23,7 +23,6 @@ struct ViewState {
   double tScale = 1;       // pixels per argument unit
   double xMid = 0;         // signal at row 150
   double xScale = 1;       // pixels per signal unit
-  bool invertX = false;    // smaller signal at the top
   bool showInterpolation = false;
   bool showFitMarks = false;
   double savedTMin = 1e32;
@@ -68,10 +67,9 @@ struct ViewState {
            tMin == r.tMin && tMax == r.tMax;
   }
 
-  // The state a newly opened data file starts with (before ResetView).
-  // `invertX` is given by the caller: the check mark of "Inverse x" on Open,
-  // cleared on Re-open.
-  void StartFile(bool invert) {
+  // The state a newly opened data file starts with (before ResetView). The
+  // orientation is the check mark of "Inverse x" (MenuChecks::inverseX).
+  void StartFile() {
     cursorPoint = 1;
     j = 1;
     savedTMin = 1e32;
@@ -79,12 +77,16 @@ struct ViewState {
     showInterpolation = false;
     showFitMarks = false;
     selectedObserver = ObserverCode("   ");
-    invertX = invert;
     leftMark = 0;
     shortMarks = true;
     marksFromStart = true;
     marksOffset = 0;
     indexRange = IndexRange();
+    const ViewState preset;
+    mainColor = preset.mainColor;
+    cursorColor = preset.cursorColor;
+    colorIndex3 = preset.colorIndex3;
+    colorIndex4 = preset.colorIndex4;
   }
 };
 

@@ -31,7 +31,7 @@ bool Autocorrelate(Engine& e) {
   const int last = std::min(v.lastVisible, data.n);
   data.xWidth = 9;
   data.xDecimals = 6;
-  v.invertX = false;
+  e.checks.inverseX = false;
   e.run.flags.magnitudeToIntensity = false;
   e.run.flags.intensityToMagnitude = false;
   if (last < first) return false;

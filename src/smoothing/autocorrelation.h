@@ -29,7 +29,7 @@ std::vector<double> LaggedSums(std::span<const double> d);
 // series of their own (M = lastVisible - firstVisible + 1 values, centred on
 // their mean): when C_0 > 0, x[k] := C_{k-1}/C_0 and t[k] := t0[k] := k - 1
 // for k = 1..M and the t print decimals become 0; in every case the x print
-// format becomes 9:6 and invertX and the magnitude/intensity flags are
+// format becomes 9:6 and inverse x and the magnitude/intensity flags are
 // cleared. Points after M keep their values. Returns false (with a log
 // line) when C_0 = 0, a constant series.
 bool Autocorrelate(Engine& e);

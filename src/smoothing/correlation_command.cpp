@@ -161,7 +161,7 @@ bool RunCorrelation(Engine& e) {
 }
 
 bool CorrelationFollowUpPending(const Engine& e) {
-  return e.run.correlationFollowUp && e.correlation.justCorrelated;
+  return e.correlation.followUp && e.correlation.justCorrelated;
 }
 
 Continuation CorrelationKey(Engine& e) {
@@ -169,7 +169,7 @@ Continuation CorrelationKey(Engine& e) {
   // correction from the phase diagram, which the key table's "U" runs
   // instead of this.
   const bool done = RunCorrelation(e);
-  e.run.correlationFollowUp = done;
+  e.correlation.followUp = done;
   if (done) e.host.MessageBox("corr=" + General(e.correlation.r));
   return Continuation::Wrap;
 }

@@ -14,9 +14,10 @@ struct CorrelationState {
   // below are then those of the last run).
   bool valid = false;
   // Set at the end of the correlation, cleared by the period correction. A
-  // second "U" in a row is a follow-up only while this and the key loop's
-  // run.correlationFollowUp (cleared by every other key) are both set.
+  // second "U" in a row is a follow-up only while this and followUp are set.
   bool justCorrelated = false;
+  // Set by "U", cleared by every other key of the key loop.
+  bool followUp = false;
 
   int count = 0;          // points used (visible, and with s > 0 when weighted)
   bool weighted = false;  // w = 1/s^2 (weights loaded), else w = 1
@@ -38,6 +39,9 @@ struct CorrelationState {
   double sigmaB = 0;
   // Error of 1/kT (dt/dx) in the same way: (1/kT)/q, or sR sigmaT / sigmaX.
   double sigmaD = 0;
+
+  // A newly opened file has no correlation yet.
+  void StartFile() { *this = CorrelationState(); }
 };
 
 }  // namespace teril

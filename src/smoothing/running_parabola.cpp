@@ -79,7 +79,7 @@ const std::string& RunningParabolaCitation() {
 
 bool RunningParabolaPoints(Engine& engine) {
   DataSet& d = engine.data;
-  const double dt = engine.run.rpDeltaT;
+  const double dt = engine.runningParabola.rpDeltaT;
   if (!(dt > 0)) {
     engine.LogLine("!!! Running parabola: Delta_t must be positive, not " + General(dt));
     return false;
@@ -112,21 +112,21 @@ bool RunningParabolaPoints(Engine& engine) {
 }
 
 Continuation RunningParabolaKey(Engine& engine) {
-  engine.console.SetPrompt("Dt=" + General(engine.run.rpDeltaT));
+  engine.console.SetPrompt("Dt=" + General(engine.runningParabola.rpDeltaT));
   if (!RunningParabolaPoints(engine)) return Continuation::Read;
   engine.view.showFitMarks = true;
   return Continuation::Rescale;
 }
 
 void RunningParabolaAction(Engine& engine) {
-  double dt = engine.run.rpDeltaT;
+  double dt = engine.runningParabola.rpDeltaT;
   engine.console.AskNumber("Delta_t",
                            "Value of the filter half-width for Running Parabolae Delta_t=", dt);
   if (!(dt > 0)) {
-    engine.host.MessageBox("Delta_t must be positive; it stays " + General(engine.run.rpDeltaT));
+    engine.host.MessageBox("Delta_t must be positive; it stays " + General(engine.runningParabola.rpDeltaT));
     return;
   }
-  engine.run.rpDeltaT = dt;
+  engine.runningParabola.rpDeltaT = dt;
   engine.console.InjectKey("~^");
 }
 

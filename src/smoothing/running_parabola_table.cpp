@@ -119,7 +119,7 @@ void RunningParabolaTable(Engine& engine) {
   WriteFile(name, "");
   engine.LogLine("Output file > " + name);
 
-  double& dt = engine.run.rpDeltaT;
+  double& dt = engine.runningParabola.rpDeltaT;
   if (auto v = AskNumberLine(engine, "Delta t > [" + General(dt) + "] ")) {
     if (*v > 0)
       dt = *v;

@@ -61,7 +61,7 @@ void RunningParabolaScalegram(Engine& engine) {
   DataSet& d = engine.data;
   engine.host.SetCaption("Running parabola scalegram; if using, please refer to: " +
                          RunningParabolaCitation());
-  engine.checks["Sort1"] = true;
+  engine.checks.sorted = true;
   RefreshWhenDone refresh{engine};
   if (FirstUnsorted(d.t.data(), d.n)) {
     SortByTime(engine);

@@ -161,8 +161,8 @@ void MainForm::BuildActions() {
   for (const NamedCommand& c : Commands()) {
     auto* a = new QAction(QString::fromStdString(c.caption), this);
     a->setObjectName(QString::fromStdString(c.name));
-    a->setCheckable(c.checkable);
-    a->setChecked(engine_->Checked(c.name));
+    a->setCheckable(c.checkable());
+    a->setChecked(c.checkable() && engine_->checks.*c.check);
     if (!c.toolTip.empty()) a->setToolTip(QString::fromStdString(c.toolTip));
     if (owned.contains(&c)) {
       QKeySequence seq(owned.value(&c), QKeySequence::PortableText);
@@ -263,9 +263,8 @@ void MainForm::RunCommand(const NamedCommand& command) {
 
 void MainForm::UpdateActions() {
   for (const NamedCommand& c : Commands()) {
-    if (!c.checkable) continue;
-    if (QAction* a = Action(QString::fromStdString(c.name)))
-      a->setChecked(engine_->Checked(c.name));
+    if (!c.checkable()) continue;
+    if (QAction* a = Action(QString::fromStdString(c.name))) a->setChecked(engine_->checks.*c.check);
   }
 }
 

@@ -85,7 +85,7 @@ TEST_F(BadFilesTest, FrequencyFileThatIsAFolderLeavesTheListEmpty) {
   std::string path = WriteText("f.dat", "1 2\n");
   RunDataFile(*engine, path);
   EXPECT_TRUE(host.Logged("Cannot read \"!\": it is a folder, not a file; no trial frequencies"));
-  EXPECT_TRUE(engine->run.frequencyList.empty());
+  EXPECT_TRUE(engine->trial.frequencyList.empty());
   EXPECT_EQ(engine->data.n, 1);
 }
 

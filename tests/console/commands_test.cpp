@@ -111,17 +111,17 @@ TEST_F(CommandTest, ToggledItemsFlipTheirCheckMarkOnlyWhileAKeyIsAwaited) {
   Console& c = engine->console;
   // Nobody waits: the key is refused and the mark stays.
   RunNamedCommand(*engine, "lgt1");
-  EXPECT_FALSE(engine->Checked("lgt1"));
+  EXPECT_FALSE(engine->checks.lgT);
   EXPECT_TRUE(host.Logged("!!! IO is not waiting for input"));
   c.waitingForInput = 1;
   c.inputMode = kModeKey;
   c.atCommandKey = true;
   RunNamedCommand(*engine, "lgt1");
-  EXPECT_TRUE(engine->Checked("lgt1"));
+  EXPECT_TRUE(engine->checks.lgT);
   // Display preferences toggle at any time (the next file run uses them).
-  EXPECT_TRUE(engine->Checked("Inversex1"));
+  EXPECT_TRUE(engine->checks.inverseX);
   RunNamedCommand(*engine, "Inversex1");
-  EXPECT_FALSE(engine->Checked("Inversex1"));
+  EXPECT_FALSE(engine->checks.inverseX);
 }
 
 TEST_F(CommandTest, ChangeNNHKeepsOneTo500AndTakes500Otherwise) {
@@ -155,7 +155,7 @@ TEST_F(CommandTest, SortByNameSortsAndSavesInOrder) {
   EXPECT_NE(lines[0].find("BB"), std::string::npos);
   EXPECT_NE(lines[1].find("CC"), std::string::npos);
   EXPECT_NE(lines[2].find("AA"), std::string::npos);
-  EXPECT_TRUE(engine->Checked("Sort1"));
+  EXPECT_TRUE(engine->checks.sorted);
 }
 
 TEST_F(CommandTest, AverageByNameWritesOneLinePerMoment) {

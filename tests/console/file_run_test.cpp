@@ -119,7 +119,7 @@ TEST_F(FileRunTest, FrequencyListIsReadFromTheBangFile) {
   std::string path = WriteText("f.dat", "1 2\n");
   WriteText("!", "1.25 first\n2.5\nnot a number\n");
   RunDataFile(*engine, path);
-  EXPECT_EQ(engine->run.frequencyList, (std::vector<double>{1.25, 2.5}));
+  EXPECT_EQ(engine->trial.frequencyList, (std::vector<double>{1.25, 2.5}));
   EXPECT_TRUE(host.Logged("jp="));
   EXPECT_TRUE(host.Logged("2"));
 }

@@ -192,7 +192,7 @@ TEST_F(KeyLoopTest, ShortenKeepsOnlyTheWindowAndShowsItWhole) {
   EXPECT_DOUBLE_EQ(engine->data.x[2], 0.25);
   EXPECT_DOUBLE_EQ(engine->view.tMinAll, 0.0);
   EXPECT_DOUBLE_EQ(engine->view.tMaxAll, 3.0);
-  EXPECT_FALSE(engine->view.invertX);
+  EXPECT_FALSE(engine->checks.inverseX);
 }
 
 // The last keys that were reserved run their commands now; the run goes on.  #14

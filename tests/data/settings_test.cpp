@@ -97,17 +97,17 @@ TEST_F(SettingsTest, NewWorkFolderGetsAValidSettingsFile) {
 
 TEST_F(SettingsTest, ResetTakesColumnAndEchoFromTheCommandLine) {
   engine->run.args = {"star.dat", "3", "-"};
-  engine->checks["Inversex1"] = true;
+  engine->checks.inverseX = true;
   engine->run.flags.lgX = true;
   ResetEngine(*engine, true);
   EXPECT_EQ(engine->run.columnX, 3);
   EXPECT_TRUE(engine->run.echoPoints);
-  EXPECT_TRUE(engine->view.invertX);
+  EXPECT_TRUE(engine->checks.inverseX);
   EXPECT_FALSE(engine->run.flags.lgX);
   EXPECT_EQ(engine->view.selectedObserver.str(), "   ");
   EXPECT_EQ(engine->view.savedTMin, 1e32);
   ResetEngine(*engine, false);  // Re-open: inverse x off whatever the check mark says
-  EXPECT_FALSE(engine->view.invertX);
+  EXPECT_FALSE(engine->checks.inverseX);
 }
 
 TEST_F(SettingsTest, ScratchExchangeWritesTAndReadsThemBack) {

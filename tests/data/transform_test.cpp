@@ -65,7 +65,7 @@ TEST_P(RefusalTest, RefusedWholeAndNamed) {
   Fill(c.t, c.x);
   c.setup(*engine);
   const TransformFlags flagsBefore = engine->run.flags;
-  const bool appliedBefore = engine->run.lineApplied;
+  const bool appliedBefore = engine->line.lineApplied;
   EXPECT_FALSE(c.apply(*engine));
   EXPECT_EQ(Ts(), c.t);
   EXPECT_EQ(Xs(), c.x);
@@ -79,7 +79,7 @@ TEST_P(RefusalTest, RefusedWholeAndNamed) {
   EXPECT_EQ(f.powX, flagsBefore.powX);
   EXPECT_EQ(f.intensityToMagnitude, flagsBefore.intensityToMagnitude);
   EXPECT_EQ(f.magnitudeToIntensity, flagsBefore.magnitudeToIntensity);
-  EXPECT_EQ(engine->run.lineApplied, appliedBefore);
+  EXPECT_EQ(engine->line.lineApplied, appliedBefore);
   EXPECT_TRUE(host.LoggedPart(c.logged)) << (host.log.empty() ? "" : host.log.back());
 }
 
@@ -108,8 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ToggleLinearTransform,
                     "point 1, x=1",
                     [](Engine& e) {
-                      e.run.lineCoefB = 0;
-                      e.run.lineApplied = true;
+                      e.line.lineCoefB = 0;
+                      e.line.lineApplied = true;
                     }},
         RefusalCase{"LgXOffOverflow",
                     {1, 2},
@@ -136,9 +136,9 @@ TEST_F(TransformTest, LgXThenBackAndPowXThenBack) {
   ExpectNear(Xs(), {0.5, 10, 1000}, 1e-12);
 
   Fill({1, 2, 3}, {0.5, 10, -3});
-  engine->view.invertX = true;
+  engine->checks.inverseX = true;
   ASSERT_TRUE(TogglePowX(*engine));
-  EXPECT_FALSE(engine->view.invertX);
+  EXPECT_FALSE(engine->checks.inverseX);
   EXPECT_TRUE(engine->run.flags.powX);
   EXPECT_NEAR(engine->data.x[2], 1e10, 1e-3);
   ASSERT_TRUE(TogglePowX(*engine));
@@ -153,31 +153,31 @@ TEST_F(TransformTest, MagnitudeTwiceGivesBackXAndFormat) {
   ExpectNear(Xs(), {0, 2.5, 5}, 1e-12);
   EXPECT_EQ(engine->data.xWidth, 5);
   EXPECT_EQ(engine->data.xDecimals, 3);
-  EXPECT_TRUE(engine->view.invertX);
+  EXPECT_TRUE(engine->checks.inverseX);
   engine->view.m0Ref = 7;  // a rescale in between must not spoil the way back
   ASSERT_TRUE(ToggleIntensityToMagnitude(*engine));
   ExpectNear(Xs(), {100, 10, 1}, 1e-12);
   EXPECT_EQ(engine->data.xWidth, 8);
   EXPECT_EQ(engine->data.xDecimals, 4);
-  EXPECT_FALSE(engine->view.invertX);
+  EXPECT_FALSE(engine->checks.inverseX);
   EXPECT_FALSE(engine->run.flags.intensityToMagnitude);
 }
 
 TEST_F(TransformTest, IntensityOnThenOffRoundTrips) {
   Fill({1, 2, 3}, {10, 11, 12.5});
   engine->view.x0Ref = 10;
-  engine->view.invertX = true;
+  engine->checks.inverseX = true;
   ASSERT_TRUE(ToggleMagnitudeToIntensity(*engine));
   // 10^(-0.4 (x - 10)): 1, 10^-0.4, 10^-1
   ExpectNear(Xs(), {1, 0.3981071705534972, 0.1}, 1e-12);
-  EXPECT_FALSE(engine->view.invertX);
+  EXPECT_FALSE(engine->checks.inverseX);
   EXPECT_EQ(engine->view.xMin, 1.0);
   EXPECT_EQ(engine->view.xMax, 0.0);
   EXPECT_EQ(engine->data.xWidth, 5);
   engine->view.x0Ref = 1.0;  // what a rescale sets while intensities are shown
   ASSERT_TRUE(ToggleMagnitudeToIntensity(*engine));
   ExpectNear(Xs(), {10, 11, 12.5}, 1e-12);
-  EXPECT_TRUE(engine->view.invertX);
+  EXPECT_TRUE(engine->checks.inverseX);
   EXPECT_EQ(engine->data.xWidth, 8);
   EXPECT_EQ(engine->data.xDecimals, 4);
 }
@@ -194,29 +194,29 @@ TEST_F(TransformTest, LgTAndPowTToggle) {
 
 TEST_F(TransformTest, LinearTransformAppliedAndUndone) {
   Fill({1, 2}, {3, 5});
-  engine->run.lineCoefA = 1;
-  engine->run.lineCoefB = 2;
-  engine->run.lineCoefC = 0.5;
+  engine->line.lineCoefA = 1;
+  engine->line.lineCoefB = 2;
+  engine->line.lineCoefC = 0.5;
   ASSERT_TRUE(ToggleLinearTransform(*engine));
   ExpectNear(Xs(), {2 * 3 + 1 + 0.5, 2 * 5 + 1 + 1}, 1e-15);
-  EXPECT_TRUE(engine->run.lineApplied);
+  EXPECT_TRUE(engine->line.lineApplied);
   ASSERT_TRUE(ToggleLinearTransform(*engine));
   ExpectNear(Xs(), {3, 5}, 1e-15);
   ForgetLinearTransform(*engine);
-  EXPECT_FALSE(engine->run.lineApplied);
+  EXPECT_FALSE(engine->line.lineApplied);
 }
 
 TEST_F(TransformTest, AskLinearCoefficientsUndoesFirstAndKeepsEmptyAnswers) {
   Fill({1, 2}, {3, 5});
-  engine->run.lineCoefB = 2;
+  engine->line.lineCoefB = 2;
   ASSERT_TRUE(ToggleLinearTransform(*engine));
   host.Add({"", "4", ""});
   ASSERT_TRUE(AskLinearCoefficients(*engine));
   ExpectNear(Xs(), {3, 5}, 1e-15);
-  EXPECT_FALSE(engine->run.lineApplied);
-  EXPECT_EQ(engine->run.lineCoefA, 0);
-  EXPECT_EQ(engine->run.lineCoefB, 4);
-  EXPECT_EQ(engine->run.lineCoefC, 0);
+  EXPECT_FALSE(engine->line.lineApplied);
+  EXPECT_EQ(engine->line.lineCoefA, 0);
+  EXPECT_EQ(engine->line.lineCoefB, 4);
+  EXPECT_EQ(engine->line.lineCoefC, 0);
   EXPECT_TRUE(host.Logged("Coefficients x[j]:=ay+by*x[j]+cy*t[j]"));
 }
 

@@ -97,11 +97,11 @@ TEST_F(ApproximationCommandTest, CurveFileHasOneHeaderAnd501LinesPerRun) {
 
 TEST_F(ApproximationCommandTest, PictureIsNotSavedWhenSaveImageIsUnchecked) {
   LoadParabola();
-  engine->checks["Savepicture1"] = false;
+  engine->checks.saveImage = false;
   RunPolynomialCommand(*engine, 1);
   EXPECT_TRUE(SavedPictures().empty());
   // The picture is the plot's rectangle scaled to 603 x 319.
-  engine->checks["Savepicture1"] = true;
+  engine->checks.saveImage = true;
   RunPolynomialCommand(*engine, 1);
   ASSERT_EQ(SavedPictures().size(), 1u);
   for (auto& c : canvas.calls)
@@ -182,9 +182,9 @@ TEST_F(ApproximationCommandTest, RegistryHasTheMenuItemsWithTheirShortcuts) {
   EXPECT_EQ(items[2].shortcut, "Ctrl+Alt+W");
   EXPECT_FALSE(items[9].visible);  // bsk
   EXPECT_EQ(items[11].name, "Savepicture1");
-  EXPECT_TRUE(engine->Checked("Savepicture1"));
+  EXPECT_TRUE(engine->checks.saveImage);
   items[11].handler(*engine);
-  EXPECT_FALSE(engine->Checked("Savepicture1"));
+  EXPECT_FALSE(engine->checks.saveImage);
 }
 
 }  // namespace

@@ -291,7 +291,7 @@ TEST_F(BatchRunTest, BatchFitsEveryBlockOnItsOwnPointsAndNamesThePictures) {
   EXPECT_EQ(host.progressEnds, 1);
   EXPECT_FALSE(engine->approxOut.BatchMode);
   EXPECT_EQ(engine->approxOut.intervalCounter, 0);
-  EXPECT_TRUE(engine->Checked("HintPos"));
+  EXPECT_TRUE(engine->checks.hint);
   EXPECT_TRUE(dialogs.yesNoAnswers.empty());  // no question was asked
 }
 
@@ -299,7 +299,7 @@ TEST_F(BatchRunTest, CancelStopsAfterTheIntervalInProgressAndClosingTheFormRunsN
   LoadThreeBlocks();
   RunNamedCommand(*engine, "doforallnextintervals1");  // the form is closed
   EXPECT_FALSE(FileExists(kExtrCoefFile));
-  EXPECT_TRUE(engine->Checked("HintPos"));
+  EXPECT_TRUE(engine->checks.hint);
   engine->batch.currentInterval = 0;
   host.stopAtProgress = 1;  // the second report answers "stop"
   dialogs.methodAnswers = {{{1}, false}};
@@ -319,7 +319,7 @@ TEST_F(BatchRunTest, AnUnwritableResultFileStopsTheBatchAndKeepsWhatWasWritten) 
   EXPECT_TRUE(host.Logged("do for all next intervals: stopped at interval 1 of 3"));
   EXPECT_EQ(DataLines(kAllMethodFile).size(), 1u);
   EXPECT_FALSE(engine->approxOut.BatchMode);
-  EXPECT_TRUE(engine->Checked("HintPos"));
+  EXPECT_TRUE(engine->checks.hint);
 }
 
 // A host whose progress display runs "abort do for all" as the window

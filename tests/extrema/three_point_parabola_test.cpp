@@ -138,7 +138,7 @@ TEST_F(ThreePointCommand, LogMessageAndPeriodCandidateOfAMinimumAtTwo) {
             "t_e=    2.0000000\n\r1/t_e=0.5\n\rx_e=10.0000000\n\rP_lam=   90.3832249\n\r"
             "R_lam= 1.9917908\n\r");
   EXPECT_TRUE(host.Logged("3-point parabola") && host.Logged("=1/ 0.5"));
-  EXPECT_EQ(engine->run.lastParabolaPeriod, 0.5);
+  EXPECT_EQ(engine->classical.lastParabolaPeriod, 0.5);
   RunNamedCommand(*engine, "Sigmainlist1");
   ThreePointParabola(*engine);
   EXPECT_EQ(host.messages.back(),

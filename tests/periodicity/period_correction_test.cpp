@@ -155,7 +155,7 @@ TEST_F(PeriodCommandTest, PhasesFollowEveryNewPeriod) {
     dialogs.fieldAnswers = {{dialog ? "0" : "0.05", dialog ? "0.25" : "1", "0"}};
     Run(path, {"F", ":TPQ", ";"});
     if (!dialog) {
-      engine->run.lastParabolaPeriod = 0.25;
+      engine->classical.lastParabolaPeriod = 0.25;
       host.Add({"#16", ";"});
       RunKeyLoop(*engine);
     }

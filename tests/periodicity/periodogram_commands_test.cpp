@@ -140,7 +140,7 @@ TEST_F(PeriodogramCommandTest, SinusoidBecomesItsPeriodogramWithTheFileAndThePea
   const ViewState& v = engine->view;
   EXPECT_EQ(v.lastVisible, M);
   EXPECT_DOUBLE_EQ(v.tMax, d.t[M]);
-  EXPECT_FALSE(v.invertX);
+  EXPECT_FALSE(engine->checks.inverseX);
   EXPECT_EQ(std::max_element(&d.x[1], &d.x[M] + 1) - &d.x[0], v.j);
 }
 
@@ -163,7 +163,7 @@ TEST_F(PeriodogramCommandTest, ParabolaOnThePeakThenKeyCode16GivesThePeriod) {
   host.Add({"~/", "#16", ";"});
   RunKeyLoop(*engine);
   EXPECT_TRUE(host.Logged("3-point parabola"));
-  EXPECT_NEAR(engine->run.lastParabolaPeriod, 1 / top, 1e-9 / top);
+  EXPECT_NEAR(engine->classical.lastParabolaPeriod, 1 / top, 1e-9 / top);
   EXPECT_NEAR(engine->eph.period, 1 / top, 1e-9 / top);
   EXPECT_NEAR(engine->eph.period, 1 / f0, 0.1 * df / (f0 * f0));
   EXPECT_EQ(engine->eph.epochT0, 0);

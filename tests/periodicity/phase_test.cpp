@@ -127,7 +127,7 @@ class TrialFrequencyTest : public EngineTest {
  protected:
   void SetUp() override {
     EngineTest::SetUp();
-    engine->run.frequencyList = {0.5, 0, 4};
+    engine->trial.frequencyList = {0.5, 0, 4};
     engine->eph.period = 3;
     engine->eph.frequency = 1.0 / 3;
   }
@@ -136,32 +136,32 @@ class TrialFrequencyTest : public EngineTest {
 TEST_F(TrialFrequencyTest, NextStepsAndWrapsRound) {
   ASSERT_TRUE(StepTrialFrequency(*engine, +1));
   EXPECT_TRUE(engine->data.phased);
-  EXPECT_EQ(engine->run.frequencyIndex, 1);
+  EXPECT_EQ(engine->trial.frequencyIndex, 1);
   EXPECT_EQ(engine->eph.frequency, 0.5);
   EXPECT_EQ(engine->eph.period, 2);
   ASSERT_TRUE(StepTrialFrequency(*engine, +1));  // entry 0: frequency unchanged
-  EXPECT_EQ(engine->run.frequencyIndex, 2);
+  EXPECT_EQ(engine->trial.frequencyIndex, 2);
   EXPECT_EQ(engine->eph.frequency, 0.5);
   ASSERT_TRUE(StepTrialFrequency(*engine, +1));
   EXPECT_EQ(engine->eph.period, 0.25);
   ASSERT_TRUE(StepTrialFrequency(*engine, +1));  // from the last back to the first
-  EXPECT_EQ(engine->run.frequencyIndex, 1);
+  EXPECT_EQ(engine->trial.frequencyIndex, 1);
   EXPECT_EQ(engine->eph.frequency, 0.5);
 }
 
 TEST_F(TrialFrequencyTest, PreviousWrapsFromTheFirstToTheLast) {
   ASSERT_TRUE(StepTrialFrequency(*engine, -1));  // index 0 -> below 1 -> count
-  EXPECT_EQ(engine->run.frequencyIndex, 3);
+  EXPECT_EQ(engine->trial.frequencyIndex, 3);
   EXPECT_EQ(engine->eph.frequency, 4);
   ASSERT_TRUE(StepTrialFrequency(*engine, -1));
-  EXPECT_EQ(engine->run.frequencyIndex, 2);
+  EXPECT_EQ(engine->trial.frequencyIndex, 2);
 }
 
 TEST_F(TrialFrequencyTest, EmptyListChangesNothing) {
-  engine->run.frequencyList.clear();
+  engine->trial.frequencyList.clear();
   EXPECT_FALSE(StepTrialFrequency(*engine, +1));
   EXPECT_FALSE(engine->data.phased);
-  EXPECT_EQ(engine->run.frequencyIndex, 0);
+  EXPECT_EQ(engine->trial.frequencyIndex, 0);
   EXPECT_EQ(engine->eph.period, 3);
 }
 

@@ -50,7 +50,7 @@ TEST_F(PlotTest, WrapWithoutPointsTakesTheQuitPath) {
 
 TEST_F(PlotTest, ScreenAndLimitPoints) {
   Load({0, 1, 2, 3, 4, 5}, {3, 1, 4, 1, 5, 9});
-  v().invertX = true;
+  engine->checks.inverseX = true;
   ResetView(*engine);
   v().tMin = 1;
   v().tMax = 3;
@@ -174,7 +174,7 @@ TEST_F(ReadoutTest, CursorBarAndHintCircles) {
   for (auto& c : calls)
     if (c.op == "Ellipse" && c.pen == kRed && c.a + (c.c - c.a) / 2 == cx) ++hints;
   EXPECT_EQ(hints, 2);
-  engine->checks["HintPos"] = false;
+  engine->checks.hint = false;
   Redraw(*engine);
   for (auto& c : canvas.SinceLastClear()) EXPECT_NE(c.op, "Ellipse");
 }
@@ -207,7 +207,7 @@ TEST_F(PlotTest, PointInsideTheRangeButOutsideTheWindowIsReportedAndCentred) {
 
 TEST_F(PlotTest, MovedWindowShowsTheWholeSetLimitsUntilRefresh) {
   Load({0, 1, 2, 3, 4, 5}, {1, 9, 4, 5, 6, 3});
-  v().invertX = true;
+  engine->checks.inverseX = true;
   ResetView(*engine);
   v().j = v().cursorPoint = 3;
   Run(LeftEdge(*engine));  // window 2..5
@@ -227,7 +227,7 @@ class NearestPointTest : public PlotTest {
   void SetUp() override {
     PlotTest::SetUp();
     Load({0, 4, 6, 10}, {0, 5, 5, 10});
-    v().invertX = true;
+    engine->checks.inverseX = true;
     ResetView(*engine);
   }
 };
@@ -253,11 +253,11 @@ TEST_F(NearestPointTest, PicksByPixelsNotByArgument) {
 
 TEST_F(PlotTest, UpAndDownFollowTheOrientation) {
   Load({0, 1, 2, 3, 4}, {3, 1, 5, 1, 5});
-  v().invertX = true;  // smaller values on top
+  engine->checks.inverseX = true;  // smaller values on top
   ResetView(*engine);
   EXPECT_EQ(TopOrBottomPoint(*engine, true), 4);   // smallest, last of the equal ones
   EXPECT_EQ(TopOrBottomPoint(*engine, false), 3);  // largest, first of the equal ones
-  engine->checks["Inversex1"] = false;
+  engine->checks.inverseX = false;
   Run(InverseX(*engine));
   EXPECT_EQ(TopOrBottomPoint(*engine, true), 3);
   EXPECT_EQ(TopOrBottomPoint(*engine, false), 4);

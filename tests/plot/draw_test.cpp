@@ -164,8 +164,8 @@ TEST_F(FrameTest, DegenerateWindowInsideTheDataIsWidenedToTheWholeRange) {
 
 TEST_F(FrameTest, InverseOrientationPutsSmallestAtTopAndClearingExchangesLabels) {
   Load({1, 2, 3, 4, 5}, {3, 1, 2, 5, 4});
-  engine->checks["Inversex1"] = true;
-  v().invertX = true;
+  engine->checks.inverseX = true;
+  engine->checks.inverseX = true;
   ResetView(*engine);
   EXPECT_EQ(ToPixelY(*engine, 1), 10);
   EXPECT_EQ(ToPixelY(*engine, 5), 290);
@@ -174,7 +174,7 @@ TEST_F(FrameTest, InverseOrientationPutsSmallestAtTopAndClearingExchangesLabels)
   EXPECT_EQ(TextAt(labelX, 9), " 1.000");
   EXPECT_EQ(TextAt(labelX, 288), " 5.000");
 
-  engine->checks["Inversex1"] = false;
+  engine->checks.inverseX = false;
   ASSERT_EQ(InverseX(*engine), Continuation::Redraw);
   Redraw(*engine);
   EXPECT_EQ(TextAt(labelX, 9), " 5.000");
@@ -227,8 +227,8 @@ TEST_F(FrameTest, PhaseModeShowsTheEphemeris) {
   engine->eph.epochT0 = 2450000.5;
   engine->eph.period = 0.5;
   engine->eph.Q = 0.001;
-  engine->run.frequencyList = {2.0, 3.0};
-  engine->run.frequencyIndex = 1;
+  engine->trial.frequencyList = {2.0, 3.0};
+  engine->trial.frequencyIndex = 1;
   ResetView(*engine);
   EXPECT_EQ(TextAt(100, 412), "T_0=2450000.5000");
   EXPECT_EQ(TextAt(250, 412), "P=    0.500000");
@@ -239,7 +239,7 @@ TEST_F(FrameTest, PhaseModeShowsTheEphemeris) {
 
   engine->eph.period = 0;
   engine->eph.Q = 0;
-  engine->run.frequencyList.clear();
+  engine->trial.frequencyList.clear();
   Redraw(*engine);
   EXPECT_EQ(TextAt(400, 312), "f=    0.000000");
   EXPECT_TRUE(TextsAt(540, 312).empty());

@@ -17,7 +17,7 @@ class MarksTest : public PlotTest {
     PlotTest::SetUp();
     LoadLine(20);  // t = 0..19, t0 the same
     engine->run.marksFile = "star.da!";
-    v().invertX = true;
+    engine->checks.inverseX = true;
     ResetView(*engine);
   }
   void At(int j) {

@@ -36,7 +36,8 @@ class PlotTest : public EngineTest {
     d.tDecimals = 3;
     d.xWidth = 8;
     d.xDecimals = 3;
-    engine->view.StartFile(false);
+    engine->view.StartFile();
+    engine->checks.inverseX = false;
   }
 
   // Evenly spaced times 0, 1, ..., n-1 with x = sin-like zigzag values.

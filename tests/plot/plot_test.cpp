@@ -48,7 +48,7 @@ TEST_F(DrawPlotTest, ObserverCodesDifferingInLengthAreDifferent) {
 }
 
 TEST_F(DrawPlotTest, WithoutHighLightTheSelectedPointsKeepThePreviousPen) {
-  engine->checks["HighLightAuthor1"] = false;
+  engine->checks.highlightAuthor = false;
   Load({0, 1, 2}, {1, 2, 3}, {"AB", "CD", "AB"});
   ResetView(*engine);
   auto first = StrokesAt(ToPixelX(*engine, 0), ToPixelY(*engine, 1));

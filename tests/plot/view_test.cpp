@@ -168,7 +168,7 @@ TEST_F(ViewTest, EdgesAndWholeRange) {
 
 TEST_F(ViewTest, RescaleUsesTheVisiblePointsAndSetsTheReferences) {
   Load({0, 1, 2, 3, 4}, {9, 2, 4, 8, 2});
-  v().invertX = true;  // smaller values on top: the limits keep their order
+  engine->checks.inverseX = true;  // smaller values on top: the limits keep their order
   ResetView(*engine);
   EXPECT_EQ(v().xMinAll, 2);
   EXPECT_EQ(v().xMaxAll, 9);

@@ -81,7 +81,7 @@ TEST_F(AutocorrelationTest, OneToFiveGivesTheNormalisedFunctionAgainstTheLag) {
   ExpectNear(Column(d.t0), {0, 1, 2, 3, 4});
   EXPECT_EQ(d.tDecimals, 0);
   EXPECT_EQ(d.xDecimals, 6);
-  EXPECT_FALSE(engine->view.invertX);
+  EXPECT_FALSE(engine->checks.inverseX);
   // A constant series (C_0 = 0) keeps its data.
   Run(File({2, 2, 2}), {"A", "~G"});
   ExpectNear(Column(d.x), {2, 2, 2});

@@ -74,7 +74,7 @@ TEST_F(RunningParabolaTableTest, DefaultsGiveTheGridOfWholeTimesInElevenAndNineC
                                                     "U0 > [0.7] ", "Step in table > [1] ",
                                                     "Start time > [0] ", "Final time > [20] ",
                                                     "j1=[11]", "j2=[5]", "j3=[9]", "j4=[5]"}));
-  EXPECT_EQ(engine->run.rpDeltaT, 3);
+  EXPECT_EQ(engine->runningParabola.rpDeltaT, 3);
   // At t = 0 and 20 the window holds three points within U0 = 0.7 of the
   // centre, too few; every time between is written, on the line.
   auto lines = ReadLines("rp1.dat");
@@ -145,7 +145,7 @@ TEST_F(RunningParabolaTableTest, FormatsAndRefusedAnswers) {
   // values in brackets stay.
   Answer({"", "-2", "", "0", "1", "1", "abc", "99", "", ""});
   RunningParabolaTable(*engine);
-  EXPECT_EQ(engine->run.rpDeltaT, 3);
+  EXPECT_EQ(engine->runningParabola.rpDeltaT, 3);
   EXPECT_EQ(ReadLines("rp1.dat"), (std::vector<std::string>{"    1.00000   1.10000"}));
   for (const char* line :
        {"!!! Delta t must be positive; it stays 3", "!!! The step must be positive; it stays 1",

@@ -57,7 +57,7 @@ TEST_F(RunningParabolaPointsTest, PointsOnAStraightLineAreSmoothedExactly) {
     x.push_back(12 - 0.25 * (t.back() - 2450000));
   }
   Load(t, x);
-  engine->run.rpDeltaT = 1.5;
+  engine->runningParabola.rpDeltaT = 1.5;
   ASSERT_TRUE(RunningParabolaPoints(*engine));
   for (double r : Residuals()) EXPECT_NEAR(r, 0, 1e-10);
 }
@@ -65,7 +65,7 @@ TEST_F(RunningParabolaPointsTest, PointsOnAStraightLineAreSmoothedExactly) {
 TEST_F(RunningParabolaPointsTest, APointAloneInItsWindowKeepsItsValue) {
   // dt = 5 around points 10 apart: S2 = S3 = S4 = 0, det = 0, rho = 0.
   Load({0, 10, 20}, {1, 7, 3});
-  engine->run.rpDeltaT = 5;
+  engine->runningParabola.rpDeltaT = 5;
   ParabolaSums alone;
   alone.Add(1, 0, 7);
   EXPECT_EQ(SolveCentre(alone).rho, 0);
@@ -78,7 +78,7 @@ TEST_F(RunningParabolaPointsTest, FivePointPeakAgreesWithTheHandSolution) {
   // |v| = 1, (3/4)^2 at |v| = 2. By symmetry a1 = 0, and [S0 S2; S2 S4]
   // (a0, a2) = (1, 0) gives a0 = S4/(S0 S4 - S2^2).
   Load({-2, -1, 0, 1, 2}, {0, 0, 1, 0, 0});
-  engine->run.rpDeltaT = 4;
+  engine->runningParabola.rpDeltaT = 4;
   const double w1 = 0.9375 * 0.9375, w2 = 0.75 * 0.75;
   const double S0 = 1 + 2 * w1 + 2 * w2, S2 = 2 * (w1 + 4 * w2), S4 = 2 * (w1 + 16 * w2);
   ASSERT_TRUE(RunningParabolaPoints(*engine));
@@ -90,7 +90,7 @@ TEST_F(RunningParabolaPointsTest, ForwardScanAgreesWithAPlainSolveOnUnevenData) 
   testing::UnevenSeries(600, 7, t, x);
   Load(t, x);
   for (double dt : {0.8, 3.0, 25.0}) {
-    engine->run.rpDeltaT = dt;
+    engine->runningParabola.rpDeltaT = dt;
     ASSERT_TRUE(RunningParabolaPoints(*engine));
     for (int k = 0; k < 600; ++k)
       ASSERT_NEAR(engine->data.s[k + 1], x[k] - DirectCentreValue(t, x, k, dt), 1e-9)
@@ -112,7 +112,7 @@ TEST_F(RunningParabolaPointsTest, StoppedFromTheProgressDisplayLeavesSAsItWas) {
   std::vector<double> t, x;
   testing::UnevenSeries(40000, 8, t, x);
   Load(t, x);
-  engine->run.rpDeltaT = 5;
+  engine->runningParabola.rpDeltaT = 5;
   host.stopAtProgress = 1;  // go on at the first report (k = 16384), stop at the second
   EXPECT_FALSE(RunningParabolaPoints(*engine));
   EXPECT_EQ(host.progress.size(), 2u);
@@ -121,7 +121,7 @@ TEST_F(RunningParabolaPointsTest, StoppedFromTheProgressDisplayLeavesSAsItWas) {
 
 TEST_F(RunningParabolaPointsTest, KeyRefusesUnsortedDataAndNonPositiveHalfWidths) {
   Load({0, 1, 2, 3, 4}, {1, 2, 3, 4, 5});
-  engine->run.rpDeltaT = 2.5;
+  engine->runningParabola.rpDeltaT = 2.5;
   EXPECT_EQ(RunningParabolaKey(*engine), Continuation::Rescale);
   EXPECT_EQ(engine->console.pendingPrompt, "Dt=2.5");
   EXPECT_TRUE(engine->view.showFitMarks);
@@ -130,7 +130,7 @@ TEST_F(RunningParabolaPointsTest, KeyRefusesUnsortedDataAndNonPositiveHalfWidths
   EXPECT_EQ(RunningParabolaKey(*engine), Continuation::Read);
   EXPECT_TRUE(host.LoggedPart("not sorted by t (point 3)"));
   Load({0, 1, 2}, {1, 2, 3});
-  engine->run.rpDeltaT = 0;
+  engine->runningParabola.rpDeltaT = 0;
   EXPECT_EQ(RunningParabolaKey(*engine), Continuation::Read);
   EXPECT_FALSE(engine->view.showFitMarks);
   EXPECT_EQ(Residuals(), (std::vector<double>{1, 1, 1}));
@@ -146,13 +146,13 @@ TEST_F(RunningParabolaPointsTest, ActionTakesANumberKeepsTextAndRefusesNonPositi
     RunningParabolaAction(*engine);
   };
   ask("0.75");
-  EXPECT_EQ(engine->run.rpDeltaT, 0.75);
+  EXPECT_EQ(engine->runningParabola.rpDeltaT, 0.75);
   EXPECT_EQ(engine->console.answer, "~^");
   ask("abc");
-  EXPECT_EQ(engine->run.rpDeltaT, 0.75);
+  EXPECT_EQ(engine->runningParabola.rpDeltaT, 0.75);
   EXPECT_EQ(engine->console.answer, "~^");
   ask("-3");
-  EXPECT_EQ(engine->run.rpDeltaT, 0.75);
+  EXPECT_EQ(engine->runningParabola.rpDeltaT, 0.75);
   EXPECT_EQ(engine->console.waitingForInput, 1);  // no key sent
   EXPECT_EQ(host.messages, (std::vector<std::string>{"Delta_t must be positive; it stays 0.75"}));
 }

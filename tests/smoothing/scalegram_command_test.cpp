@@ -46,7 +46,7 @@ TEST_F(ScalegramCommandTest, DialogShowsThePresetsOfTheData) {
   EXPECT_TRUE(f[0].valid("-12"));
   EXPECT_FALSE(f[1].valid("1.5"));
   EXPECT_FALSE(FileExists("star_r2.dat"));
-  EXPECT_TRUE(engine->Checked("Sort1"));
+  EXPECT_TRUE(engine->checks.sorted);
 }
 
 TEST_F(ScalegramCommandTest, EachScaleLogsAndAppendsItsRecord) {
@@ -97,7 +97,7 @@ TEST_F(ScalegramCommandTest, UnsortedDataAreSortedFirst) {
     EXPECT_EQ(engine->data.t[i], i);
     EXPECT_EQ(engine->data.x[i], i);  // whole points moved
   }
-  EXPECT_TRUE(engine->Checked("Sort1"));
+  EXPECT_TRUE(engine->checks.sorted);
 }
 
 TEST_F(ScalegramCommandTest, FieldsThatAreNotUsableIntegersStopTheCommand) {

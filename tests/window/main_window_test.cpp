@@ -130,7 +130,7 @@ TEST_F(MainWindowTest, ShortcutLetterRunsItsCommandInsteadOfEditingTheField) {
   form.ShowActive();
   ASSERT_TRUE(RunEnded(form));
   EXPECT_TRUE(phased);
-  EXPECT_TRUE(form.engine().Checked("Phase"));
+  EXPECT_TRUE(form.engine().checks.phase);
   EXPECT_EQ(field, "");
 }
 

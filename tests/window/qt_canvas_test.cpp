@@ -133,8 +133,8 @@ TEST_F(QtPlotTest, SavedPlotHasTheExpectedPixels) {
     d.x[i] = x[i - 1];
     d.observer[i] = ObserverCode(who[i - 1]);
   }
-  engine->view.StartFile(true);
-  engine->checks["HintPos"] = false;
+  engine->view.StartFile();
+  engine->checks.hint = false;
   AttachCanvas(*engine, &canvas);
   ResetView(*engine);
   ASSERT_TRUE(canvas.SaveRect(0, 0, 673, 373, 673, 373, "plot.bmp"));
