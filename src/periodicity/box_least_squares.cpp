@@ -89,9 +89,8 @@ std::vector<int> BoxWidths(const PeriodSearchOptions& o, int bins) {
   const int n = o.durations;
   for (int i = 0; i < n; ++i) {
     const double q = n == 1 ? o.shortestDuration
-                            : o.shortestDuration *
-                                  std::pow(o.longestDuration / o.shortestDuration,
-                                           static_cast<double>(i) / (n - 1));
+                            : o.shortestDuration * std::pow(o.longestDuration / o.shortestDuration,
+                                                            static_cast<double>(i) / (n - 1));
     widths.push_back(std::max(1, static_cast<int>(std::lround(q * bins))));
   }
   std::sort(widths.begin(), widths.end());
@@ -146,9 +145,9 @@ BoxFit BoxFitAt(const PeriodogramSeries& series, double f, const PeriodSearchOpt
   CheckOptions(options);
   if (!(f > 0)) throw std::invalid_argument("BoxFitAt: the frequency must be above 0");
   const int nb = bins > 0 ? bins
-                          : std::min(kMaxFineBins, static_cast<int>(std::ceil(
-                                                       kFineBinsPerShortest /
-                                                       options.shortestDuration - 1e-9)));
+                          : std::min(kMaxFineBins,
+                                     static_cast<int>(std::ceil(
+                                         kFineBinsPerShortest / options.shortestDuration - 1e-9)));
   std::vector<int> widths;
   const int w0 = std::max(1, static_cast<int>(std::lround(options.shortestDuration * nb)));
   const int w1 = std::max(w0, static_cast<int>(std::lround(options.longestDuration * nb)));

@@ -35,11 +35,11 @@
 namespace teril {
 
 struct BoxFit {
-  double power = 0;     // 1 - chi2_box / chi2_0
-  double depth = 0;     // L - H, units of x
-  double duration = 0;  // units of t
-  double t0 = 0;        // mid-time of the first event at or after tFirst
-  double inWeight = 0;  // r, the weight inside the box (sum of all 1)
+  double power = 0;       // 1 - chi2_box / chi2_0
+  double depth = 0;       // L - H, units of x
+  double duration = 0;    // units of t
+  double t0 = 0;          // mid-time of the first event at or after tFirst
+  double inWeight = 0;    // r, the weight inside the box (sum of all 1)
   double resolution = 0;  // the bin width, units of t
 };
 

@@ -17,10 +17,10 @@ namespace {
 using periodogram_detail::CosSinCycles;
 using Complex = std::complex<double>;
 
-constexpr double kSpreadFloor = 1e-6;  // a harmonic whose phases spread less is left out
-constexpr double kPivotFloor = 1e-9;   // relative pivot below which a column is left out
-constexpr double kRidge = 1e-5;        // band terms' ridge, relative to the band's weight
-constexpr long long kDirectBlock = 64;       // frequencies per unit of the direct sums
+constexpr double kSpreadFloor = 1e-6;       // a harmonic whose phases spread less is left out
+constexpr double kPivotFloor = 1e-9;        // relative pivot below which a column is left out
+constexpr double kRidge = 1e-5;             // band terms' ridge, relative to the band's weight
+constexpr long long kDirectBlock = 64;      // frequencies per unit of the direct sums
 constexpr long long kEvaluateBlock = 4096;  // frequencies per unit of the fast path's solves
 
 // The series with its bands numbered 0 .. B-1 without gaps and, for the
@@ -55,9 +55,8 @@ Prepared Prepare(const PeriodogramSeries& s, std::span<const int> bands, const H
   p.band.assign(n, 0);
   if (m.multiband && !bands.empty()) {
     // Number the bands that hold points in order of their first appearance.
-    std::vector<int> code(static_cast<std::size_t>(*std::max_element(bands.begin(), bands.end())) +
-                              1,
-                          -1);
+    std::vector<int> code(
+        static_cast<std::size_t>(*std::max_element(bands.begin(), bands.end())) + 1, -1);
     int next = 0;
     for (std::size_t j = 0; j < n; ++j) {
       int& c = code[static_cast<std::size_t>(bands[j])];
@@ -325,10 +324,10 @@ bool Fast(const PeriodogramSeries& s, const Prepared& p, const FrequencyGrid& gr
   const int threads = ThreadCount(options.threads, J);
   // Each frequency of a chunk holds 16 bytes per job and each running
   // transform 128: about 256 MB at most.
-  long long chunk = options.fastChunk > 0
-                        ? options.fastChunk
-                        : std::clamp<long long>((1LL << 28) / (16 * J + 128 * threads), 1 << 14,
-                                                1 << 20);
+  long long chunk =
+      options.fastChunk > 0
+          ? options.fastChunk
+          : std::clamp<long long>((1LL << 28) / (16 * J + 128 * threads), 1 << 14, 1 << 20);
   const long long chunks = (grid.count + chunk - 1) / chunk;
   const long long evalBlocks = (std::min(chunk, grid.count) + kEvaluateBlock - 1) / kEvaluateBlock;
   const long long total = chunks * (J + evalBlocks);
@@ -337,8 +336,7 @@ bool Fast(const PeriodogramSeries& s, const Prepared& p, const FrequencyGrid& gr
   const PeriodogramProgress goOn = [&stop](long long, long long) { return !stop.load(); };
   auto report = [&](int slot) {
     const long long d = done.fetch_add(1) + 1;
-    if (slot == 0 && options.progress && !options.progress(std::min(d, total), total))
-      stop = true;
+    if (slot == 0 && options.progress && !options.progress(std::min(d, total), total)) stop = true;
   };
   std::vector<std::vector<Complex>> results(J);
   for (long long k0 = 0; k0 < grid.count && !stop.load(); k0 += chunk) {
@@ -439,7 +437,8 @@ HarmonicFit HarmonicFitAt(const PeriodogramSeries& series, std::span<const int> 
   for (int i = 0; i < kPhases; ++i) {
     const double x = 2 * std::numbers::pi * i / kPhases;
     double v = 0;
-    for (int k = 1; k <= p.K; ++k) v += fit.a[k - 1] * std::cos(k * x) + fit.b[k - 1] * std::sin(k * x);
+    for (int k = 1; k <= p.K; ++k)
+      v += fit.a[k - 1] * std::cos(k * x) + fit.b[k - 1] * std::sin(k * x);
     lo = i == 0 ? v : std::min(lo, v);
     hi = i == 0 ? v : std::max(hi, v);
   }

@@ -31,7 +31,8 @@ std::string CheckPeriodSearch(PeriodogramMethod method, const PeriodSearchOption
   if (m < 1 || m > 7) return "the method must be 1 to 7";
   if (IsHarmonic(method) && (o.harmonics < 1 || o.harmonics > kMaxHarmonics))
     return "the harmonics must be 1 to " + std::to_string(kMaxHarmonics);
-  if (method == PeriodogramMethod::Multiband && (o.bandHarmonics < 0 || o.bandHarmonics > o.harmonics))
+  if (method == PeriodogramMethod::Multiband &&
+      (o.bandHarmonics < 0 || o.bandHarmonics > o.harmonics))
     return "the band harmonics must be 0 to the harmonics";
   if ((method == PeriodogramMethod::Pdm || method == PeriodogramMethod::Aov) &&
       (o.bins < 2 || o.bins > 1000))
@@ -116,8 +117,8 @@ std::vector<PeriodSearchPeak> ListPeriodSearchPeaks(const PeriodogramSeries& ser
         p.power = fit.power;
         p.amplitude = fit.amplitude;
         if (method == PeriodogramMethod::LombScargle)
-          p.falseAlarm = BaluevFalseAlarm(
-              fit.power, n, BaluevBandwidth(grid.fLow, fHigh, series.timeVariance));
+          p.falseAlarm = BaluevFalseAlarm(fit.power, n,
+                                          BaluevBandwidth(grid.fLow, fHigh, series.timeVariance));
         break;
       }
       case PeriodogramMethod::Harmonic:

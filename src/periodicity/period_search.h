@@ -37,16 +37,16 @@ enum class SumsPath {
 };
 
 struct PeriodSearchOptions {
-  int harmonics = 3;              // K, 1 .. kMaxHarmonics (methods 3 and 4)
-  int bandHarmonics = 0;          // harmonics of each band's own series, 0 .. K (method 4)
-  int bins = 10;                  // phase bins, 2 .. 1000 (methods 5 and 6)
+  int harmonics = 3;               // K, 1 .. kMaxHarmonics (methods 3 and 4)
+  int bandHarmonics = 0;           // harmonics of each band's own series, 0 .. K (method 4)
+  int bins = 10;                   // phase bins, 2 .. 1000 (methods 5 and 6)
   double shortestDuration = 0.01;  // trial durations, fractions of the period,
   double longestDuration = 0.1;    // 0 < shortest <= longest <= 0.5 (method 7)
-  int durations = 10;             // trial durations from shortest to longest (method 7)
-  int threads = 0;                // 0 = every core
+  int durations = 10;              // trial durations from shortest to longest (method 7)
+  int threads = 0;                 // 0 = every core
   SumsPath path = SumsPath::Automatic;
-  long long fastChunk = 0;        // frequencies per transform of the fast sums; 0 = automatic
-  PeriodogramProgress progress;   // called on the calling thread only
+  long long fastChunk = 0;       // frequencies per transform of the fast sums; 0 = automatic
+  PeriodogramProgress progress;  // called on the calling thread only
 };
 
 // The values of a search, one per grid frequency.
@@ -85,12 +85,12 @@ bool ComputePeriodSearch(const PeriodogramSeries& series, std::span<const int> b
 
 // A best frequency of a search, refined and evaluated exactly.
 struct PeriodSearchPeak {
-  long long index = 0;      // grid index
-  double frequency = 0;     // refined by the parabola through three grid values
-  double power = 0;         // the method's statistic there
-  double amplitude = 0;     // as in PeriodSearchValues; methods 3, 4: half the
-                            // range of the fitted curve
-  double falseAlarm = 1;    // see below; NaN where the method has none (2, 7)
+  long long index = 0;    // grid index
+  double frequency = 0;   // refined by the parabola through three grid values
+  double power = 0;       // the method's statistic there
+  double amplitude = 0;   // as in PeriodSearchValues; methods 3, 4: half the
+                          // range of the fitted curve
+  double falseAlarm = 1;  // see below; NaN where the method has none (2, 7)
   // Method 7: the box at the refined frequency, found on bins 20 times
   // finer than the shortest duration; the errors of duration and t0 are
   // that resolution, the error of the depth the least-squares one scaled

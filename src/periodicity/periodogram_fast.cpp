@@ -32,7 +32,7 @@ using Complex = std::complex<double>;
 
 constexpr int kOrder = 16;                    // nodes per extirpolated point
 constexpr long long kGridRatio = 4;           // nodes per frequency of a chunk
-constexpr long long kDefaultChunk = 1 << 20;         // frequencies per chunk (bounds the memory)
+constexpr long long kDefaultChunk = 1 << 20;  // frequencies per chunk (bounds the memory)
 constexpr std::size_t kPointBlock = 1 << 16;  // points between two progress calls
 
 // 1 / prod_{m != i} (i - m) for the nodes 0 .. kOrder-1.

@@ -99,10 +99,9 @@ double IncompleteBeta(double a, double b, double x) {
   // The continued fraction converges fast for x < (a + 1) / (a + b + 2);
   // beyond, I_x(a, b) = 1 - I_{1-x}(b, a).
   if (x > (a + 1) / (a + b + 2)) return 1 - IncompleteBeta(b, a, 1 - x);
-  const double front =
-      std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) + a * std::log(x) +
-               b * std::log1p(-x)) /
-      a;
+  const double front = std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) +
+                                a * std::log(x) + b * std::log1p(-x)) /
+                       a;
   constexpr double kTiny = 1e-300, kEps = 1e-15;
   double f = 1, c = 1, d = 0;
   for (int i = 0; i <= 20000; ++i) {

@@ -31,11 +31,11 @@ namespace teril {
 
 // The statistic and the semi-range of the bin means at one frequency.
 struct BinnedStatistic {
-  double theta = 1;       // PDM
-  double aov = 0;         // AoV
+  double theta = 1;        // PDM
+  double aov = 0;          // AoV
   double withinShare = 1;  // W / T
-  int filledBins = 0;     // m
-  double amplitude = 0;   // half the range of the bin means
+  int filledBins = 0;      // m
+  double amplitude = 0;    // half the range of the bin means
 };
 
 // From the bin sums s0 = sum w, s1 = sum w y of M bins, n points and T.

@@ -75,9 +75,9 @@ double PlainHarmonicPower(const std::vector<double>& t, const std::vector<double
   for (std::size_t j = 0; j < t.size(); ++j) {
     double model = A[0][P] / A[0][0];
     for (int k = 1; k <= K; ++k)
-      model += A[2 * k - 1][P] / A[2 * k - 1][2 * k - 1] *
-                   std::cos(2 * kPi * k * f * (t[j] - t[0])) +
-               A[2 * k][P] / A[2 * k][2 * k] * std::sin(2 * kPi * k * f * (t[j] - t[0]));
+      model +=
+          A[2 * k - 1][P] / A[2 * k - 1][2 * k - 1] * std::cos(2 * kPi * k * f * (t[j] - t[0])) +
+          A[2 * k][P] / A[2 * k][2 * k] * std::sin(2 * kPi * k * f * (t[j] - t[0]));
     chi2 += w[j] * (x[j] - model) * (x[j] - model);
     chi0 += w[j] * (x[j] - mean) * (x[j] - mean);
   }

@@ -45,7 +45,8 @@ Plain PlainStatistics(const Curve& c, double f, int M) {
     const double d = c.x[j] - bx[bin[j]] / bw[bin[j]];
     within += c.w[j] * d * d / W;
   }
-  const int m = static_cast<int>(std::count_if(bw.begin(), bw.end(), [](double v) { return v > 0; }));
+  const int m =
+      static_cast<int>(std::count_if(bw.begin(), bw.end(), [](double v) { return v > 0; }));
   const double N = static_cast<double>(n);
   return {(within / (N - m)) / (total / (N - 1)),
           ((total - within) / (m - 1)) / (within / (N - m))};
