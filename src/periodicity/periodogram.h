@@ -29,7 +29,16 @@
 
 namespace teril {
 
-enum class PeriodogramMethod { LombScargle = 1, Amplitude = 2 };
+// Methods 3 to 7 are declared in periodicity/period_search.h.
+enum class PeriodogramMethod {
+  LombScargle = 1,
+  Amplitude = 2,
+  Harmonic = 3,
+  Multiband = 4,
+  Pdm = 5,
+  Aov = 6,
+  Bls = 7
+};
 
 // The series prepared for the sums: times about a reference, the signal
 // about its weighted mean, the weights normalised to sum 1.

@@ -24,6 +24,7 @@
 #include "periodicity/periodogram_kernel.h"
 
 namespace teril {
+namespace periodogram_detail {
 namespace {
 
 using periodogram_detail::CosSinCycles;
@@ -31,7 +32,7 @@ using Complex = std::complex<double>;
 
 constexpr int kOrder = 16;                    // nodes per extirpolated point
 constexpr long long kGridRatio = 4;           // nodes per frequency of a chunk
-constexpr long long kDefaultChunk = 1 << 20;         // frequencies per chunk (bounds the memory)
+constexpr long long kDefaultChunk = 1 << 20;  // frequencies per chunk (bounds the memory)
 constexpr std::size_t kPointBlock = 1 << 16;  // points between two progress calls
 
 // 1 / prod_{m != i} (i - m) for the nodes 0 .. kOrder-1.
@@ -46,19 +47,8 @@ std::array<double, kOrder> LagrangeDenominators() {
   return inv;
 }
 
-// Counts units of work and asks whether to go on.
-struct Steps {
-  const PeriodogramProgress& progress;
-  long long done = 0, total = 0;
-  bool Next() {
-    ++done;
-    return !progress || progress(done, total);
-  }
-};
+}  // namespace
 
-// The sums F_r(k) = sum_j h_r[j] exp(2 pi i (nu0 + k dnu) tau_j),
-// k = 0 .. K-1, for one or two weight arrays h_r at once. Returns false
-// when stopped.
 bool Sums(std::span<const double> tau, std::span<const std::vector<double>* const> h, double nu0,
           double dnu, long long K, std::span<std::vector<Complex>* const> out, Steps& steps) {
   const long long half = K / 2;
@@ -112,7 +102,13 @@ bool Sums(std::span<const double> tau, std::span<const std::vector<double>* cons
   return true;
 }
 
-}  // namespace
+}  // namespace periodogram_detail
+
+using periodogram_detail::Steps;
+using periodogram_detail::Sums;
+using Complex = std::complex<double>;
+using periodogram_detail::kDefaultChunk;
+using periodogram_detail::kPointBlock;
 
 bool FastPeriodogram(const PeriodogramSeries& series, const FrequencyGrid& grid,
                      PeriodogramMethod method, PeriodogramValues& out,
