@@ -11,6 +11,9 @@ namespace {
 
 // Frequencies transformed at once.
 constexpr long long kWindowChunk = 1 << 20;
+// Up to this product of points and frequencies the direct sums (exact to
+// rounding) are quick enough; above it the fast method.
+constexpr double kDirectWindowLimit = 1e8;
 
 }  // namespace
 
@@ -68,8 +71,11 @@ bool SpectralWindow(const PeriodogramSeries& series, const FrequencyGrid& grid,
     };
   for (long long k0 = 0; k0 < grid.count; k0 += kWindowChunk, ++chunk) {
     const long long count = std::min(kWindowChunk, grid.count - k0);
-    if (!FastPeriodogram(series, {grid.At(k0), grid.step, count}, PeriodogramMethod::Amplitude,
-                         values, options))
+    const FrequencyGrid part{grid.At(k0), grid.step, count};
+    const bool direct =
+        static_cast<double>(series.size()) * static_cast<double>(count) <= kDirectWindowLimit;
+    if (!(direct ? DirectPeriodogram(series, part, PeriodogramMethod::Amplitude, values, options)
+                 : FastPeriodogram(series, part, PeriodogramMethod::Amplitude, values, options)))
       return false;
     // The semi-amplitude is 2 |sum w y exp(...)| with y = 1.
     for (long long k = 0; k < count; ++k) out[k0 + k] = values.amplitude[k] / 2;

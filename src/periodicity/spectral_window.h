@@ -35,10 +35,11 @@ FrequencyGrid SpectralGrid(double span, double fLow, double fHigh, double oversa
 // made ready for SpectralWindow. Requires at least one time.
 PeriodogramSeries WindowSeries(std::span<const double> t, std::span<const double> weights = {});
 
-// W on the grid, into `out` (grid.count values), by the fast method of
-// the periodogram, a part of the grid at a time so that its working memory
-// stays bounded. Returns false (and `out` undefined) when the progress
-// callback said stop. A long grid may also be computed in parts, each a
+// W on the grid, into `out` (grid.count values), by the direct sums of the
+// periodogram (exact to rounding) or, for more than 1e8 products of points
+// and frequencies, by its fast method (within a few 1e-6), a part of the
+// grid at a time so that the working memory stays bounded. Returns false (and `out` undefined) when
+// the progress callback said stop. A long grid may also be computed in parts, each a
 // FrequencyGrid{grid.At(k0), grid.step, count}.
 bool SpectralWindow(const PeriodogramSeries& series, const FrequencyGrid& grid,
                     std::vector<double>& out, const PeriodogramProgress& progress = {});
