@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "periodicity/periodogram_kernel.h"
+#include "periodicity/sin_cos_batch.h"
 
 namespace teril {
 namespace {
@@ -78,9 +79,15 @@ double MultiSineValue(double mean, std::span<const SineTerm> terms, double tZero
 
 std::vector<double> MultiSineResiduals(const MultiSineData& data, double mean,
                                        std::span<const SineTerm> terms) {
-  std::vector<double> r(data.size());
-  for (std::size_t j = 0; j < data.size(); ++j)
-    r[j] = data.x[j] - MultiSineValue(mean, terms, data.tZero, data.t[j]);
+  const std::size_t m = data.size();
+  std::vector<double> r(m), phases(m), s(m), c(m);
+  for (std::size_t j = 0; j < m; ++j) r[j] = data.x[j] - mean;
+  for (const SineTerm& term : terms) {
+    for (std::size_t j = 0; j < m; ++j)
+      phases[j] = term.frequency * (data.t[j] - data.tZero) + term.phase;
+    SinCosCyclesBatch(phases.data(), m, s.data(), c.data());
+    for (std::size_t j = 0; j < m; ++j) r[j] -= term.amplitude * s[j];
+  }
   return r;
 }
 
@@ -95,13 +102,15 @@ SineTerm AnalyticErrors(double amplitude, double sigma, std::size_t n, double sp
 
 MultiSineFit FitAtFrequencies(const MultiSineData& data, std::span<const double> frequencies) {
   const std::size_t n = frequencies.size(), columns = 2 * n + 1, m = data.size();
-  std::vector<double> design(m * columns);
-  for (std::size_t j = 0; j < m; ++j) {
-    double* row = design.data() + j * columns;
-    row[0] = 1;
-    const double tau = data.t[j] - data.tZero;
-    for (std::size_t i = 0; i < n; ++i)
-      CosSinCycles(frequencies[i] * tau, row[2 * i + 1], row[2 * i + 2]);
+  std::vector<double> design(m * columns), phases(m), s(m), c(m);
+  for (std::size_t j = 0; j < m; ++j) design[j * columns] = 1;
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = 0; j < m; ++j) phases[j] = frequencies[i] * (data.t[j] - data.tZero);
+    SinCosCyclesBatch(phases.data(), m, s.data(), c.data());
+    for (std::size_t j = 0; j < m; ++j) {
+      design[j * columns + 2 * i + 1] = c[j];
+      design[j * columns + 2 * i + 2] = s[j];
+    }
   }
   const LinearFitResult lin = WeightedLinearFit(design, columns, data.x, data.w);
   MultiSineFit fit;
@@ -139,26 +148,31 @@ MultiSineFit FitMultiSine(const MultiSineData& data, double mean, std::span<cons
   std::vector<double> p{mean};
   for (const SineTerm& term : start)
     p.insert(p.end(), {term.frequency, term.amplitude, term.phase});
-  ModelRows model = [&tau, n, np](std::span<const double> q, std::size_t first, std::size_t count,
-                                  double* values, double* jacobian) {
-    for (std::size_t r = 0; r < count; ++r) {
-      const double t = tau[first + r];
-      double v = q[0];
-      double* J = jacobian ? jacobian + r * np : nullptr;
-      if (J) J[0] = 1;
-      for (std::size_t i = 0; i < n; ++i) {
-        const double f = q[3 * i + 1], A = q[3 * i + 2], phi = q[3 * i + 3];
-        double c, s;
-        CosSinCycles(f * t + phi, c, s);
-        v += A * s;
-        if (J) {
-          const double dPhase = kTwoPi * A * c;
-          J[3 * i + 1] = dPhase * t;
-          J[3 * i + 2] = s;
-          J[3 * i + 3] = dPhase;
-        }
+  // Per block: the phases of one term at every row, their sines and cosines
+  // in one batch, then the sums and the derivatives.
+  std::vector<double> phases, sines, cosines;
+  ModelRows model = [&](std::span<const double> q, std::size_t first, std::size_t count,
+                        double* values, double* jacobian) {
+    phases.resize(count);
+    sines.resize(count);
+    cosines.resize(count);
+    const double* t = tau.data() + first;
+    std::fill(values, values + count, q[0]);
+    if (jacobian)
+      for (std::size_t r = 0; r < count; ++r) jacobian[r * np] = 1;
+    for (std::size_t i = 0; i < n; ++i) {
+      const double f = q[3 * i + 1], A = q[3 * i + 2], phi = q[3 * i + 3];
+      for (std::size_t r = 0; r < count; ++r) phases[r] = f * t[r] + phi;
+      SinCosCyclesBatch(phases.data(), count, sines.data(), cosines.data());
+      for (std::size_t r = 0; r < count; ++r) values[r] += A * sines[r];
+      if (!jacobian) continue;
+      for (std::size_t r = 0; r < count; ++r) {
+        double* J = jacobian + r * np + 3 * i;
+        const double dPhase = kTwoPi * A * cosines[r];
+        J[1] = dPhase * t[r];
+        J[2] = sines[r];
+        J[3] = dPhase;
       }
-      values[r] = v;
     }
   };
   const LmResult lm = LevenbergMarquardt(data.x, data.w, p, model, options);

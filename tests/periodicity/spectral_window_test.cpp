@@ -12,6 +12,7 @@
 #include "base/numfmt.h"
 #include "periodicity/prewhitening.h"
 #include "periodicity/prewhitening_text.h"
+#include "periodicity/sin_cos_batch.h"
 
 namespace teril {
 namespace {
@@ -212,6 +213,35 @@ TEST(PrewhiteningText, WindowLinesCarryTheirGridFrequencies) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], Sci23(3.0) + " " + Sci23(0.75));
   EXPECT_EQ(lines[1], Sci23(3.25) + " " + Sci23(0.125));
+}
+
+// Against the library's sine and cosine of the reduced phase: phases near
+// every quarter and eighth of a cycle (where the reduction switches),
+// negative ones, and phases of a million cycles; odd counts test the lanes'
+// tail.
+TEST(SinCosCyclesBatch, AgreesWithTheLibrary) {
+  std::vector<double> x;
+  for (int q = -8; q <= 8; ++q)
+    for (double d : {-1e-13, 0.0, 1e-13, 0.01, -0.01}) x.push_back(q / 8.0 + d);
+  for (int i = 0; i < 5001; ++i) x.push_back(-3.7 + i * 0.0013717);
+  for (int i = 0; i < 101; ++i) x.push_back(1.0e6 + i * 0.1234567);
+  std::vector<double> s(x.size()), c(x.size());
+  SinCosCyclesBatch(x.data(), x.size(), s.data(), c.data());
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const double r = x[i] - std::nearbyint(x[i]);  // exact
+    EXPECT_NEAR(s[i], std::sin(2 * kPi * r), 5e-16) << x[i];
+    EXPECT_NEAR(c[i], std::cos(2 * kPi * r), 5e-16) << x[i];
+  }
+  // Exact values at the quarters.
+  const double quarters[] = {0, 0.25, 0.5, 0.75, -0.25};
+  double qs[5], qc[5];
+  SinCosCyclesBatch(quarters, 5, qs, qc);
+  EXPECT_EQ(qs[0], 0);
+  EXPECT_EQ(qc[0], 1);
+  EXPECT_EQ(qs[1], 1);
+  EXPECT_EQ(qc[2], -1);
+  EXPECT_EQ(qs[3], -1);
+  EXPECT_EQ(qs[4], -1);
 }
 
 }  // namespace
