@@ -70,9 +70,8 @@ bool ComputePeriodCorrection(const Ephemeris& eph, const CorrelationState& c, Pe
   // Two moments fix a drift but not its error, and moments at one time fix
   // no drift at all: a corrected period with such an error would mislead.
   if (c.nEff <= 2 || !(c.sigmaB < kNoRatio)) {
-    why =
-        "the drift of the phases has no error; at least three moments at different times "
-        "are needed";
+    why = "the drift of the phases has no error; at least three moments at different times "
+          "are needed";
     return false;
   }
   PeriodCorrection r;
