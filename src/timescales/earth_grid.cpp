@@ -1,0 +1,189 @@
+#include "timescales/earth_grid.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "numeric/threads.h"
+
+namespace teril {
+namespace {
+
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+constexpr double kDegree = std::numbers::pi / 180.0;
+// The reference distance (km) at which the topocentric coefficients of
+// eraDtdb are read: large enough that their difference from the
+// geocentric value stands well above its rounding.
+constexpr double kProbeKm = 1000.0;
+constexpr std::size_t kMissing = std::numeric_limits<std::size_t>::max();
+
+double Dot(const erfa::Vector3& a, const erfa::Vector3& b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+double Hermite(double p0, double v0, double p1, double v1, double u, double h) {
+  double u2 = u * u;
+  double u3 = u2 * u;
+  return (2 * u3 - 3 * u2 + 1) * p0 + (u3 - 2 * u2 + u) * h * v0 + (-2 * u3 + 3 * u2) * p1 +
+         (u3 - u2) * h * v1;
+}
+
+double Lerp(double a, double b, double u) { return a + (b - a) * u; }
+
+}  // namespace
+
+bool LineOfSight::Make(const SkyPosition& star, const std::optional<Observatory>& site,
+                       LineOfSight& out) {
+  double ra = star.raDeg * kDegree;
+  double dec = star.decDeg * kDegree;
+  out = LineOfSight{};
+  out.star = {std::cos(dec) * std::cos(ra), std::cos(dec) * std::sin(ra), std::sin(dec)};
+  if (!site) return true;
+  erfa::Vector3 xyz;
+  if (!erfa::GeodeticToGeocentric(site->longitudeDeg * kDegree, site->latitudeDeg * kDegree,
+                                  site->heightM, xyz)) {
+    return false;
+  }
+  out.hasObservatory = true;
+  for (int i = 0; i < 3; ++i) out.observatoryAu[i] = xyz[i] / erfa::kAuMetres;
+  out.longitudeRad = site->longitudeDeg * kDegree;
+  out.spinAxisKm = std::hypot(xyz[0], xyz[1]) / 1000.0;
+  out.equatorKm = xyz[2] / 1000.0;
+  return true;
+}
+
+void EarthGrid::Need(double d, double margin) {
+  long first = static_cast<long>(std::floor((d - margin) / kStep));
+  long last = static_cast<long>(std::floor((d + margin) / kStep)) + 1;
+  // Times usually come in order: most ask for nodes already asked for.
+  if (first >= coveredFirst_ && last <= coveredLast_) return;
+  for (long k = first; k <= last; ++k) wanted_.push_back(k);
+  if (first >= coveredFirst_ && first <= coveredLast_ + 1) {
+    coveredLast_ = std::max(coveredLast_, last);
+  } else {
+    coveredFirst_ = first;
+    coveredLast_ = last;
+  }
+}
+
+void EarthGrid::Compute(int threads) {
+  std::sort(wanted_.begin(), wanted_.end());
+  wanted_.erase(std::unique(wanted_.begin(), wanted_.end()), wanted_.end());
+  index_ = std::move(wanted_);
+  wanted_.clear();
+  coveredFirst_ = 1;
+  coveredLast_ = 0;
+  nodes_.assign(index_.size(), Node{});
+  constexpr std::size_t kBlock = 16;
+  std::atomic<std::size_t> next{0};
+  RunOnThreads(threads, [&](int) {
+    for (;;) {
+      std::size_t begin = next.fetch_add(kBlock);
+      if (begin >= index_.size()) return;
+      std::size_t end = std::min(begin + kBlock, index_.size());
+      for (std::size_t i = begin; i < end; ++i) nodes_[i] = Evaluate(index_[i]);
+    }
+  });
+}
+
+EarthGrid::Node EarthGrid::Evaluate(long k) const {
+  erfa::TwoPartDate date{kEpoch, static_cast<double>(k) * kStep};
+  erfa::EarthState earth = erfa::EarthPositionVelocity(date);
+  Node node;
+  node.bary = Dot(earth.baryPosition, sight_.star);
+  node.baryRate = Dot(earth.baryVelocity, sight_.star);
+  node.helio = Dot(earth.helioPosition, sight_.star);
+  node.helioRate = Dot(earth.helioVelocity, sight_.star);
+  node.dtdb = erfa::TdbMinusTt(date, 0.0, 0.0, 0.0, 0.0);
+  if (sight_.hasObservatory) {
+    // s = 0 reads C, s = pi/2 reads S (UT1 fraction 0.25 at longitude 0).
+    node.topoC = (erfa::TdbMinusTt(date, 0.0, 0.0, kProbeKm, 0.0) - node.dtdb) / kProbeKm;
+    node.topoS = (erfa::TdbMinusTt(date, 0.25, 0.0, kProbeKm, 0.0) - node.dtdb) / kProbeKm;
+    node.topoV = (erfa::TdbMinusTt(date, 0.0, 0.0, 0.0, kProbeKm) - node.dtdb) / kProbeKm;
+    erfa::Matrix3 c2i = erfa::CelestialToIntermediate(date);
+    for (int i = 0; i < 3; ++i) node.starCirs[i] = Dot(c2i[i], sight_.star);
+  }
+  return node;
+}
+
+std::size_t EarthGrid::Locate(double d, double& u, Cursor& cursor) const {
+  double x = d / kStep;
+  double kf = std::floor(x);
+  u = x - kf;
+  long k = static_cast<long>(kf);
+  std::size_t at = cursor.at;
+  if (at + 1 >= index_.size() || index_[at] != k) {
+    auto it = std::lower_bound(index_.begin(), index_.end(), k);
+    if (it == index_.end() || *it != k) return kMissing;
+    at = static_cast<std::size_t>(it - index_.begin());
+  }
+  if (at + 1 >= index_.size() || index_[at + 1] != k + 1) return kMissing;
+  cursor.at = at;
+  return at;
+}
+
+double EarthGrid::ObservatoryTerm(const erfa::Vector3& m, double era) const {
+  // r_obs . n = R3(-era) r_ITRS . (C2I n)
+  const erfa::Vector3& r = sight_.observatoryAu;
+  double c = std::cos(era);
+  double s = std::sin(era);
+  double dot = c * (m[0] * r[0] + m[1] * r[1]) + s * (m[1] * r[0] - m[0] * r[1]) + m[2] * r[2];
+  return dot * erfa::kAuLightTimeSeconds;
+}
+
+double EarthGrid::TdbMinusTt(double d, double ut1Fraction, Cursor& cursor) const {
+  double u = 0.0;
+  std::size_t at = Locate(d, u, cursor);
+  if (at == kMissing) return DirectTdbMinusTt(d, ut1Fraction);
+  const Node& a = nodes_[at];
+  const Node& b = nodes_[at + 1];
+  double value = Lerp(a.dtdb, b.dtdb, u);
+  if (sight_.hasObservatory) {
+    double s = kTwoPi * (ut1Fraction - std::floor(ut1Fraction)) + sight_.longitudeRad;
+    value += sight_.spinAxisKm *
+                 (Lerp(a.topoS, b.topoS, u) * std::sin(s) + Lerp(a.topoC, b.topoC, u) * std::cos(s)) +
+             sight_.equatorKm * Lerp(a.topoV, b.topoV, u);
+  }
+  return value;
+}
+
+double EarthGrid::Roemer(TimePlace place, double d, double era, Cursor& cursor) const {
+  if (place == TimePlace::GEO) return 0.0;
+  double u = 0.0;
+  std::size_t at = Locate(d, u, cursor);
+  if (at == kMissing) return DirectRoemer(place, d, era);
+  const Node& a = nodes_[at];
+  const Node& b = nodes_[at + 1];
+  double au = place == TimePlace::BAR ? Hermite(a.bary, a.baryRate, b.bary, b.baryRate, u, kStep)
+                                      : Hermite(a.helio, a.helioRate, b.helio, b.helioRate, u, kStep);
+  double seconds = au * erfa::kAuLightTimeSeconds;
+  if (sight_.hasObservatory) {
+    erfa::Vector3 m;
+    for (int i = 0; i < 3; ++i) m[i] = Lerp(a.starCirs[i], b.starCirs[i], u);
+    seconds += ObservatoryTerm(m, era);
+  }
+  return seconds;
+}
+
+double EarthGrid::DirectTdbMinusTt(double d, double ut1Fraction) const {
+  return erfa::TdbMinusTt({kEpoch, d}, ut1Fraction, sight_.longitudeRad, sight_.spinAxisKm,
+                          sight_.equatorKm);
+}
+
+double EarthGrid::DirectRoemer(TimePlace place, double d, double era) const {
+  if (place == TimePlace::GEO) return 0.0;
+  erfa::EarthState earth = erfa::EarthPositionVelocity({kEpoch, d});
+  const erfa::Vector3& r = place == TimePlace::BAR ? earth.baryPosition : earth.helioPosition;
+  double seconds = Dot(r, sight_.star) * erfa::kAuLightTimeSeconds;
+  if (sight_.hasObservatory) {
+    erfa::Matrix3 c2i = erfa::CelestialToIntermediate({kEpoch, d});
+    erfa::Vector3 m;
+    for (int i = 0; i < 3; ++i) m[i] = Dot(c2i[i], sight_.star);
+    seconds += ObservatoryTerm(m, era);
+  }
+  return seconds;
+}
+
+}  // namespace teril

@@ -1,0 +1,109 @@
+// The light-time corrections along the line of sight to one star, taken
+// from ERFA on a grid of dates and interpolated, so that a million times
+// cost a few thousand evaluations of the Earth's ephemeris instead of a
+// million.
+//
+// Roemer delay of place P (the barycentre or the Sun's centre), seconds:
+//   D_P(t) = (r_P(t) + r_obs(t)) . n * A / c
+// r_P: the geocentre's position relative to P (au, eraEpv00 at TDB t),
+// n: the unit vector to the star (J2000 axes), r_obs: the observatory's
+// offset from the geocentre in the same axes, A/c: the light time of 1 au
+// (499.005 s). A time at P is the time at the observer plus D_P.
+//
+// TDB - TT at the observer, seconds (eraDtdb):
+//   g(t) + u [S(t) sin s + C(t) cos s] + v V(t),   s = 2 pi UT1 + lon
+// g: the geocentric series; u, v: the observatory's distances from the
+// spin axis and from the equatorial plane (km). The topocentric terms of
+// eraDtdb are all of the form u sin(s + phase) or v cos(phase) with slowly
+// changing phases, so the three coefficients S, C, V are read from eraDtdb
+// at each grid date and the daily term is evaluated exactly.
+//
+// The observatory: r_obs = C2I^T R3(-ERA) r_ITRS (IAU 2000 CIO-based
+// transformation, eraC2i00b for the precession-nutation at the grid date,
+// the Earth rotation angle at UT1 ~ UTC), polar motion neglected.
+//
+// Grid: every 0.5 day of TDB from J2000. The projected positions are
+// cubic Hermite interpolants using the velocities (error h^4/384 |d4x/dt4|:
+// about 1e-8 s for the annual motion and the monthly wobble about the
+// Earth-Moon barycentre together); g, S, C, V and C2I n are linear
+// (2e-8 s for the 1.7 ms annual term of g; the rest far less).
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "timescales/erfa_time.h"
+#include "timescales/time_system.h"
+
+namespace teril {
+
+// The star and the observatory of one conversion, in the forms the
+// corrections need.
+struct LineOfSight {
+  erfa::Vector3 star{};  // unit vector, J2000 axes
+  bool hasObservatory = false;
+  erfa::Vector3 observatoryAu{};  // geocentric, terrestrial frame, au
+  double longitudeRad = 0.0;      // east
+  double spinAxisKm = 0.0;        // u: distance from the Earth's spin axis
+  double equatorKm = 0.0;         // v: distance north of the equatorial plane
+
+  // Fails (returns false) only for an observatory ERFA cannot place.
+  static bool Make(const SkyPosition& star, const std::optional<Observatory>& site,
+                   LineOfSight& out);
+};
+
+class EarthGrid {
+ public:
+  static constexpr double kEpoch = 2451545.0;  // J2000, the date of node 0
+  static constexpr double kStep = 0.5;         // days between nodes
+
+  explicit EarthGrid(const LineOfSight& sight) : sight_(sight) {}
+
+  // Asks for the nodes that cover the dates epoch + d - margin ..
+  // epoch + d + margin (d in days from kEpoch).
+  void Need(double d, double margin);
+  // Evaluates every node asked for, sharing the work among `threads`.
+  void Compute(int threads);
+
+  // Where a thread is in the node list; each thread keeps its own.
+  struct Cursor {
+    std::size_t at = 0;
+  };
+
+  // TDB - TT (s) at d days of TT from kEpoch, UT1 fraction of the day
+  // `ut1Fraction` (ignored for the geocentre).
+  double TdbMinusTt(double d, double ut1Fraction, Cursor& cursor) const;
+  // Roemer delay (s) towards the barycentre (place BAR) or the Sun's centre
+  // (HEL) at d days of TDB from kEpoch, with the Earth rotation angle
+  // `era` (radians; ignored for the geocentre). GEO gives 0.
+  double Roemer(TimePlace place, double d, double era, Cursor& cursor) const;
+
+  // The same directly from ERFA, without the grid (for checks).
+  double DirectTdbMinusTt(double d, double ut1Fraction) const;
+  double DirectRoemer(TimePlace place, double d, double era) const;
+
+  std::size_t NodeCount() const { return index_.size(); }
+
+ private:
+  struct Node {
+    double bary = 0.0, baryRate = 0.0;    // r . n (au), dr/dt . n (au/day)
+    double helio = 0.0, helioRate = 0.0;  // the same relative to the Sun
+    double dtdb = 0.0;                    // g (s)
+    double topoS = 0.0, topoC = 0.0, topoV = 0.0;  // s per km
+    erfa::Vector3 starCirs{};                      // C2I n
+  };
+  // The node pair around d: index of the left node and the fraction u.
+  std::size_t Locate(double d, double& u, Cursor& cursor) const;
+  Node Evaluate(long k) const;
+  double ObservatoryTerm(const erfa::Vector3& starCirs, double era) const;
+
+  LineOfSight sight_;
+  std::vector<long> wanted_;
+  long coveredFirst_ = 1;  // the nodes the last calls of Need asked for
+  long coveredLast_ = 0;
+  std::vector<long> index_;  // node numbers, ascending, no gaps between a
+                             // node and the one after it that a cell needs
+  std::vector<Node> nodes_;
+};
+
+}  // namespace teril
