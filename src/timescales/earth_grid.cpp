@@ -23,14 +23,9 @@ double Dot(const erfa::Vector3& a, const erfa::Vector3& b) {
   return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
-double Hermite(double p0, double v0, double p1, double v1, double u, double h) {
-  double u2 = u * u;
-  double u3 = u2 * u;
-  return (2 * u3 - 3 * u2 + 1) * p0 + (u3 - 2 * u2 + u) * h * v0 + (-2 * u3 + 3 * u2) * p1 +
-         (u3 - u2) * h * v1;
+double Dot4(const double* w, double a, double b, double c, double d) {
+  return w[0] * a + w[1] * b + w[2] * c + w[3] * d;
 }
-
-double Lerp(double a, double b, double u) { return a + (b - a) * u; }
 
 }  // namespace
 
@@ -55,8 +50,8 @@ bool LineOfSight::Make(const SkyPosition& star, const std::optional<Observatory>
 }
 
 void EarthGrid::Need(double d, double margin) {
-  long first = static_cast<long>(std::floor((d - margin) / kStep));
-  long last = static_cast<long>(std::floor((d + margin) / kStep)) + 1;
+  long first = static_cast<long>(std::floor((d - margin) / kStep)) - 1;
+  long last = static_cast<long>(std::floor((d + margin) / kStep)) + 2;
   // Times usually come in order: most ask for nodes already asked for.
   if (first >= coveredFirst_ && last <= coveredLast_) return;
   for (long k = first; k <= last; ++k) wanted_.push_back(k);
@@ -108,19 +103,32 @@ EarthGrid::Node EarthGrid::Evaluate(long k) const {
   return node;
 }
 
-std::size_t EarthGrid::Locate(double d, double& u, Cursor& cursor) const {
+std::size_t EarthGrid::Locate(double d, Weights& w, Cursor& cursor) const {
   double x = d / kStep;
   double kf = std::floor(x);
-  u = x - kf;
+  double u = x - kf;
   long k = static_cast<long>(kf);
   std::size_t at = cursor.at;
-  if (at + 1 >= index_.size() || index_[at] != k) {
-    auto it = std::lower_bound(index_.begin(), index_.end(), k);
-    if (it == index_.end() || *it != k) return kMissing;
+  if (at + 3 >= index_.size() || index_[at] != k - 1) {
+    auto it = std::lower_bound(index_.begin(), index_.end(), k - 1);
+    if (it == index_.end() || *it != k - 1) return kMissing;
     at = static_cast<std::size_t>(it - index_.begin());
   }
-  if (at + 1 >= index_.size() || index_[at + 1] != k + 1) return kMissing;
+  if (at + 3 >= index_.size() || index_[at + 3] != k + 2) return kMissing;
   cursor.at = at;
+  // Nodes at x_j = -1, 0, 1, 2 (units of the step); L_j the Lagrange basis,
+  // c_j = L_j'(x_j). Hermite: value weight (1 - 2 c_j (u - x_j)) L_j^2,
+  // rate weight (u - x_j) L_j^2 h.
+  const double l[4] = {-u * (u - 1) * (u - 2) / 6, (u + 1) * (u - 1) * (u - 2) / 2,
+                       -(u + 1) * u * (u - 2) / 2, (u + 1) * u * (u - 1) / 6};
+  constexpr double c[4] = {-11.0 / 6, -0.5, 0.5, 11.0 / 6};
+  for (int j = 0; j < 4; ++j) {
+    double dx = u - (j - 1);
+    double l2 = l[j] * l[j];
+    w.lagrange[j] = l[j];
+    w.value[j] = (1 - 2 * c[j] * dx) * l2;
+    w.rate[j] = dx * l2 * kStep;
+  }
   return at;
 }
 
@@ -134,34 +142,41 @@ double EarthGrid::ObservatoryTerm(const erfa::Vector3& m, double era) const {
 }
 
 double EarthGrid::TdbMinusTt(double d, double ut1Fraction, Cursor& cursor) const {
-  double u = 0.0;
-  std::size_t at = Locate(d, u, cursor);
+  Weights w;
+  std::size_t at = Locate(d, w, cursor);
   if (at == kMissing) return DirectTdbMinusTt(d, ut1Fraction);
-  const Node& a = nodes_[at];
-  const Node& b = nodes_[at + 1];
-  double value = Lerp(a.dtdb, b.dtdb, u);
+  const Node* n = &nodes_[at];
+  auto cubic = [&](double Node::*field) {
+    return Dot4(w.lagrange, n[0].*field, n[1].*field, n[2].*field, n[3].*field);
+  };
+  double value = cubic(&Node::dtdb);
   if (sight_.hasObservatory) {
     double s = kTwoPi * (ut1Fraction - std::floor(ut1Fraction)) + sight_.longitudeRad;
-    value += sight_.spinAxisKm *
-                 (Lerp(a.topoS, b.topoS, u) * std::sin(s) + Lerp(a.topoC, b.topoC, u) * std::cos(s)) +
-             sight_.equatorKm * Lerp(a.topoV, b.topoV, u);
+    value += sight_.spinAxisKm * (cubic(&Node::topoS) * std::sin(s) +
+                                  cubic(&Node::topoC) * std::cos(s)) +
+             sight_.equatorKm * cubic(&Node::topoV);
   }
   return value;
 }
 
 double EarthGrid::Roemer(TimePlace place, double d, double era, Cursor& cursor) const {
   if (place == TimePlace::GEO) return 0.0;
-  double u = 0.0;
-  std::size_t at = Locate(d, u, cursor);
+  Weights w;
+  std::size_t at = Locate(d, w, cursor);
   if (at == kMissing) return DirectRoemer(place, d, era);
-  const Node& a = nodes_[at];
-  const Node& b = nodes_[at + 1];
-  double au = place == TimePlace::BAR ? Hermite(a.bary, a.baryRate, b.bary, b.baryRate, u, kStep)
-                                      : Hermite(a.helio, a.helioRate, b.helio, b.helioRate, u, kStep);
+  const Node* n = &nodes_[at];
+  double au = 0.0;
+  for (int j = 0; j < 4; ++j) {
+    au += place == TimePlace::BAR ? w.value[j] * n[j].bary + w.rate[j] * n[j].baryRate
+                                  : w.value[j] * n[j].helio + w.rate[j] * n[j].helioRate;
+  }
   double seconds = au * erfa::kAuLightTimeSeconds;
   if (sight_.hasObservatory) {
     erfa::Vector3 m;
-    for (int i = 0; i < 3; ++i) m[i] = Lerp(a.starCirs[i], b.starCirs[i], u);
+    for (int i = 0; i < 3; ++i) {
+      m[i] = Dot4(w.lagrange, n[0].starCirs[i], n[1].starCirs[i], n[2].starCirs[i],
+                  n[3].starCirs[i]);
+    }
     seconds += ObservatoryTerm(m, era);
   }
   return seconds;
