@@ -17,7 +17,6 @@ constexpr double kDegree = std::numbers::pi / 180.0;
 // eraDtdb are read: large enough that their difference from the
 // geocentric value stands well above its rounding.
 constexpr double kProbeKm = 1000.0;
-constexpr std::size_t kMissing = std::numeric_limits<std::size_t>::max();
 
 double Dot(const erfa::Vector3& a, const erfa::Vector3& b) {
   return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
@@ -49,9 +48,8 @@ bool LineOfSight::Make(const SkyPosition& star, const std::optional<Observatory>
   return true;
 }
 
-void EarthGrid::Need(double d, double margin) {
-  long first = static_cast<long>(std::floor((d - margin) / kStep)) - 1;
-  long last = static_cast<long>(std::floor((d + margin) / kStep)) + 2;
+template <class Value>
+void NodeTable<Value>::Want(long first, long last) {
   // Times usually come in order: most ask for nodes already asked for.
   if (first >= coveredFirst_ && last <= coveredLast_) return;
   for (long k = first; k <= last; ++k) wanted_.push_back(k);
@@ -63,22 +61,70 @@ void EarthGrid::Need(double d, double margin) {
   }
 }
 
-void EarthGrid::Compute(int threads) {
+template <class Value>
+void NodeTable<Value>::Settle() {
   std::sort(wanted_.begin(), wanted_.end());
   wanted_.erase(std::unique(wanted_.begin(), wanted_.end()), wanted_.end());
   index_ = std::move(wanted_);
   wanted_.clear();
   coveredFirst_ = 1;
   coveredLast_ = 0;
-  nodes_.assign(index_.size(), Node{});
-  constexpr std::size_t kBlock = 16;
+  values_.assign(index_.size(), Value{});
+}
+
+template <class Value>
+std::size_t NodeTable<Value>::Find(long k, std::size_t& cursor) const {
+  std::size_t at = cursor;
+  if (at + 3 >= index_.size() || index_[at] != k - 1) {
+    auto it = std::lower_bound(index_.begin(), index_.end(), k - 1);
+    if (it == index_.end() || *it != k - 1) return kMissing;
+    at = static_cast<std::size_t>(it - index_.begin());
+  }
+  if (at + 3 >= index_.size() || index_[at + 3] != k + 2) return kMissing;
+  cursor = at;
+  return at;
+}
+
+namespace {
+
+// The cell of d on a grid of `step`: its left node k and the fraction u.
+long Cell(double d, double step, double& u) {
+  double x = d / step;
+  double k = std::floor(x);
+  u = x - k;
+  return static_cast<long>(k);
+}
+
+}  // namespace
+
+void EarthGrid::Need(double d, double margin) {
+  double u = 0.0;
+  fine_.Want(Cell(d - margin, kStep, u) - 1, Cell(d + margin, kStep, u) + 2);
+  if (sight_.hasObservatory) {
+    const double coarse = kStep * kTopoEvery;
+    coarse_.Want(Cell(d - margin, coarse, u) - 1, Cell(d + margin, coarse, u) + 2);
+  }
+}
+
+void EarthGrid::Compute(int threads) {
+  fine_.Settle();
+  coarse_.Settle();
+  const std::size_t total = fine_.size() + coarse_.size();
+  constexpr std::size_t kBlock = 8;
   std::atomic<std::size_t> next{0};
   RunOnThreads(threads, [&](int) {
     for (;;) {
       std::size_t begin = next.fetch_add(kBlock);
-      if (begin >= index_.size()) return;
-      std::size_t end = std::min(begin + kBlock, index_.size());
-      for (std::size_t i = begin; i < end; ++i) nodes_[i] = Evaluate(index_[i]);
+      if (begin >= total) return;
+      std::size_t end = std::min(begin + kBlock, total);
+      for (std::size_t i = begin; i < end; ++i) {
+        if (i < fine_.size()) {
+          fine_[i] = Evaluate(fine_.node(i));
+        } else {
+          std::size_t j = i - fine_.size();
+          coarse_[j] = EvaluateTopo(coarse_.node(j));
+        }
+      }
     }
   });
 }
@@ -93,29 +139,24 @@ EarthGrid::Node EarthGrid::Evaluate(long k) const {
   node.helioRate = Dot(earth.helioVelocity, sight_.star);
   node.dtdb = erfa::TdbMinusTt(date, 0.0, 0.0, 0.0, 0.0);
   if (sight_.hasObservatory) {
-    // s = 0 reads C, s = pi/2 reads S (UT1 fraction 0.25 at longitude 0).
-    node.topoC = (erfa::TdbMinusTt(date, 0.0, 0.0, kProbeKm, 0.0) - node.dtdb) / kProbeKm;
-    node.topoS = (erfa::TdbMinusTt(date, 0.25, 0.0, kProbeKm, 0.0) - node.dtdb) / kProbeKm;
-    node.topoV = (erfa::TdbMinusTt(date, 0.0, 0.0, 0.0, kProbeKm) - node.dtdb) / kProbeKm;
     erfa::Matrix3 c2i = erfa::CelestialToIntermediate(date);
     for (int i = 0; i < 3; ++i) node.starCirs[i] = Dot(c2i[i], sight_.star);
   }
   return node;
 }
 
-std::size_t EarthGrid::Locate(double d, Weights& w, Cursor& cursor) const {
-  double x = d / kStep;
-  double kf = std::floor(x);
-  double u = x - kf;
-  long k = static_cast<long>(kf);
-  std::size_t at = cursor.at;
-  if (at + 3 >= index_.size() || index_[at] != k - 1) {
-    auto it = std::lower_bound(index_.begin(), index_.end(), k - 1);
-    if (it == index_.end() || *it != k - 1) return kMissing;
-    at = static_cast<std::size_t>(it - index_.begin());
-  }
-  if (at + 3 >= index_.size() || index_[at + 3] != k + 2) return kMissing;
-  cursor.at = at;
+EarthGrid::TopoNode EarthGrid::EvaluateTopo(long k) const {
+  erfa::TwoPartDate date{kEpoch, static_cast<double>(k) * kStep * kTopoEvery};
+  const double g = erfa::TdbMinusTt(date, 0.0, 0.0, 0.0, 0.0);
+  // s = 0 reads C, s = pi/2 reads S (UT1 fraction 0.25 at longitude 0).
+  TopoNode node;
+  node.c = (erfa::TdbMinusTt(date, 0.0, 0.0, kProbeKm, 0.0) - g) / kProbeKm;
+  node.s = (erfa::TdbMinusTt(date, 0.25, 0.0, kProbeKm, 0.0) - g) / kProbeKm;
+  node.v = (erfa::TdbMinusTt(date, 0.0, 0.0, 0.0, kProbeKm) - g) / kProbeKm;
+  return node;
+}
+
+void EarthGrid::Interpolation(double u, Weights& w) {
   // Nodes at x_j = -1, 0, 1, 2 (units of the step); L_j the Lagrange basis,
   // c_j = L_j'(x_j). Hermite: value weight (1 - 2 c_j (u - x_j)) L_j^2,
   // rate weight (u - x_j) L_j^2 h.
@@ -129,7 +170,6 @@ std::size_t EarthGrid::Locate(double d, Weights& w, Cursor& cursor) const {
     w.value[j] = (1 - 2 * c[j] * dx) * l2;
     w.rate[j] = dx * l2 * kStep;
   }
-  return at;
 }
 
 double EarthGrid::ObservatoryTerm(const erfa::Vector3& m, double era) const {
@@ -142,29 +182,37 @@ double EarthGrid::ObservatoryTerm(const erfa::Vector3& m, double era) const {
 }
 
 double EarthGrid::TdbMinusTt(double d, double ut1Fraction, Cursor& cursor) const {
+  double u = 0.0;
+  long k = Cell(d, kStep, u);
+  std::size_t at = fine_.Find(k, cursor.fine);
+  if (at == NodeTable<Node>::kMissing) return DirectTdbMinusTt(d, ut1Fraction);
   Weights w;
-  std::size_t at = Locate(d, w, cursor);
-  if (at == kMissing) return DirectTdbMinusTt(d, ut1Fraction);
-  const Node* n = &nodes_[at];
-  auto cubic = [&](double Node::*field) {
-    return Dot4(w.lagrange, n[0].*field, n[1].*field, n[2].*field, n[3].*field);
-  };
-  double value = cubic(&Node::dtdb);
+  Interpolation(u, w);
+  const Node* n = fine_.at(at);
+  double value = Dot4(w.lagrange, n[0].dtdb, n[1].dtdb, n[2].dtdb, n[3].dtdb);
   if (sight_.hasObservatory) {
+    long kc = Cell(d, kStep * kTopoEvery, u);
+    std::size_t atc = coarse_.Find(kc, cursor.coarse);
+    if (atc == NodeTable<TopoNode>::kMissing) return DirectTdbMinusTt(d, ut1Fraction);
+    Interpolation(u, w);
+    const TopoNode* t = coarse_.at(atc);
     double s = kTwoPi * (ut1Fraction - std::floor(ut1Fraction)) + sight_.longitudeRad;
-    value += sight_.spinAxisKm * (cubic(&Node::topoS) * std::sin(s) +
-                                  cubic(&Node::topoC) * std::cos(s)) +
-             sight_.equatorKm * cubic(&Node::topoV);
+    value += sight_.spinAxisKm * (Dot4(w.lagrange, t[0].s, t[1].s, t[2].s, t[3].s) * std::sin(s) +
+                                  Dot4(w.lagrange, t[0].c, t[1].c, t[2].c, t[3].c) * std::cos(s)) +
+             sight_.equatorKm * Dot4(w.lagrange, t[0].v, t[1].v, t[2].v, t[3].v);
   }
   return value;
 }
 
 double EarthGrid::Roemer(TimePlace place, double d, double era, Cursor& cursor) const {
   if (place == TimePlace::GEO) return 0.0;
+  double u = 0.0;
+  long k = Cell(d, kStep, u);
+  std::size_t at = fine_.Find(k, cursor.fine);
+  if (at == NodeTable<Node>::kMissing) return DirectRoemer(place, d, era);
   Weights w;
-  std::size_t at = Locate(d, w, cursor);
-  if (at == kMissing) return DirectRoemer(place, d, era);
-  const Node* n = &nodes_[at];
+  Interpolation(u, w);
+  const Node* n = fine_.at(at);
   double au = 0.0;
   for (int j = 0; j < 4; ++j) {
     au += place == TimePlace::BAR ? w.value[j] * n[j].bary + w.rate[j] * n[j].baryRate

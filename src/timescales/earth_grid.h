@@ -25,8 +25,10 @@
 // Grid: every 2 days of TDB from J2000. Between nodes k and k+1 every
 // quantity is interpolated from the four nodes k-1 .. k+2: the projected
 // positions by the Hermite polynomial of degree 7 that matches their
-// values and rates (velocities) there, the rest (g, S, C, V, C2I n) by the
-// cubic through their values. The error of the degree-7 Hermite is
+// values and rates (velocities) there, g and C2I n by the cubic through
+// their values. S, C and V change only over the year (their monthly parts
+// are below 1e-9 s), so they come from a coarser grid, every 16 days, by
+// the same cubic. The error of the degree-7 Hermite is
 // f8 / 8! x prod (t - t_j)^2 <= f8 h^8 / 8! x 0.32; the largest f8 is the
 // Earth's monthly wobble about the Earth-Moon barycentre (3.1e-5 au at
 // 0.23 rad/day): 5e-13 au, 3e-10 s. In practice the model's rates are not
@@ -34,8 +36,9 @@
 // evaluation the Roemer delay agrees to 1e-8 s with this step (8e-8 s with
 // a 3-day step). The cubic in g (whose monthly terms are a few us) is good
 // to about 2e-9 s.
-// A node costs one eraEpv00 and one to four eraDtdb (about 70-110 us), so
-// the grid costs far less than evaluating ERFA for each time.
+// A node costs one eraEpv00 and one eraDtdb (about 70 us; 5 us more for
+// C2I with an observatory), so the grid costs far less than evaluating
+// ERFA for each time.
 #pragma once
 
 #include <cstddef>
@@ -61,10 +64,36 @@ struct LineOfSight {
                    LineOfSight& out);
 };
 
+// Values at some of the nodes k * step of a grid: those asked for.
+template <class Value>
+class NodeTable {
+ public:
+  static constexpr std::size_t kMissing = static_cast<std::size_t>(-1);
+  // Asks for the nodes first..last.
+  void Want(long first, long last);
+  // Fixes the set of nodes asked for; values start default.
+  void Settle();
+  std::size_t size() const { return index_.size(); }
+  long node(std::size_t i) const { return index_[i]; }
+  Value& operator[](std::size_t i) { return values_[i]; }
+  // The position of node k - 1 when nodes k - 1 .. k + 2 are all there,
+  // else kMissing. `cursor` remembers the last answer.
+  std::size_t Find(long k, std::size_t& cursor) const;
+  const Value* at(std::size_t i) const { return &values_[i]; }
+
+ private:
+  std::vector<long> wanted_;
+  long coveredFirst_ = 1;  // the nodes the last calls of Want asked for
+  long coveredLast_ = 0;
+  std::vector<long> index_;  // node numbers, ascending
+  std::vector<Value> values_;
+};
+
 class EarthGrid {
  public:
   static constexpr double kEpoch = 2451545.0;  // J2000, the date of node 0
   static constexpr double kStep = 2.0;         // days between nodes
+  static constexpr int kTopoEvery = 8;         // fine steps per coarse step
 
   explicit EarthGrid(const LineOfSight& sight) : sight_(sight) {}
 
@@ -74,9 +103,10 @@ class EarthGrid {
   // Evaluates every node asked for, sharing the work among `threads`.
   void Compute(int threads);
 
-  // Where a thread is in the node list; each thread keeps its own.
+  // Where a thread is in the node lists; each thread keeps its own.
   struct Cursor {
-    std::size_t at = 0;
+    std::size_t fine = 0;
+    std::size_t coarse = 0;
   };
 
   // TDB - TT (s) at d days of TT from kEpoch, UT1 fraction of the day
@@ -91,15 +121,17 @@ class EarthGrid {
   double DirectTdbMinusTt(double d, double ut1Fraction) const;
   double DirectRoemer(TimePlace place, double d, double era) const;
 
-  std::size_t NodeCount() const { return index_.size(); }
+  std::size_t NodeCount() const { return fine_.size() + coarse_.size(); }
 
  private:
   struct Node {
     double bary = 0.0, baryRate = 0.0;    // r . n (au), dr/dt . n (au/day)
     double helio = 0.0, helioRate = 0.0;  // the same relative to the Sun
     double dtdb = 0.0;                    // g (s)
-    double topoS = 0.0, topoC = 0.0, topoV = 0.0;  // s per km
-    erfa::Vector3 starCirs{};                      // C2I n
+    erfa::Vector3 starCirs{};             // C2I n
+  };
+  struct TopoNode {
+    double s = 0.0, c = 0.0, v = 0.0;  // s per km
   };
   // Interpolation weights at the fraction u of the cell from node k to k+1,
   // for the nodes k-1 .. k+2.
@@ -108,18 +140,14 @@ class EarthGrid {
     double rate[4];   // Hermite, for the rates (per day)
     double lagrange[4];
   };
-  // The cell around d: the index of node k-1 (its three successors follow)
-  // and the weights; kMissing when the grid lacks one of the four nodes.
-  std::size_t Locate(double d, Weights& w, Cursor& cursor) const;
+  static void Interpolation(double u, Weights& w);
   Node Evaluate(long k) const;
+  TopoNode EvaluateTopo(long k) const;
   double ObservatoryTerm(const erfa::Vector3& starCirs, double era) const;
 
   LineOfSight sight_;
-  std::vector<long> wanted_;
-  long coveredFirst_ = 1;  // the nodes the last calls of Need asked for
-  long coveredLast_ = 0;
-  std::vector<long> index_;  // node numbers, ascending
-  std::vector<Node> nodes_;
+  NodeTable<Node> fine_;
+  NodeTable<TopoNode> coarse_;
 };
 
 }  // namespace teril
