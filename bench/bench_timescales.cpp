@@ -42,9 +42,7 @@ void Convert(benchmark::State& state, double step, bool observatory) {
 }
 
 void BM_TwoMinuteCadence(benchmark::State& state) { Convert(state, 2.0 / 1440.0, false); }
-void BM_TwoMinuteCadenceObservatory(benchmark::State& state) {
-  Convert(state, 2.0 / 1440.0, true);
-}
+void BM_TwoMinuteCadenceObservatory(benchmark::State& state) { Convert(state, 2.0 / 1440.0, true); }
 void BM_ThirtyThreeYears(benchmark::State& state) { Convert(state, 0.01, false); }
 void BM_ThirtyThreeYearsObservatory(benchmark::State& state) { Convert(state, 0.01, true); }
 

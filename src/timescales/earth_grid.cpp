@@ -222,8 +222,8 @@ double EarthGrid::Roemer(TimePlace place, double d, double era, Cursor& cursor) 
   if (sight_.hasObservatory) {
     erfa::Vector3 m;
     for (int i = 0; i < 3; ++i) {
-      m[i] = Dot4(w.lagrange, n[0].starCirs[i], n[1].starCirs[i], n[2].starCirs[i],
-                  n[3].starCirs[i]);
+      m[i] =
+          Dot4(w.lagrange, n[0].starCirs[i], n[1].starCirs[i], n[2].starCirs[i], n[3].starCirs[i]);
     }
     seconds += ObservatoryTerm(m, era);
   }

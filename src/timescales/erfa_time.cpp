@@ -41,8 +41,7 @@ TwoPartDate TtToTai(TwoPartDate tt) {
   return tai;
 }
 
-double TdbMinusTt(TwoPartDate tdb, double ut1DayFraction, double elongRad, double uKm,
-                  double vKm) {
+double TdbMinusTt(TwoPartDate tdb, double ut1DayFraction, double elongRad, double uKm, double vKm) {
   return eraDtdb(tdb.d1, tdb.d2, ut1DayFraction, elongRad, uKm, vKm);
 }
 

@@ -15,11 +15,11 @@ namespace teril {
 namespace {
 
 constexpr double kMjdZero = 2400000.5;
-constexpr double kFirstUtcMjd = 36934.0;    // 1960-01-01
-constexpr double kFirstJd = 2378496.5;      // 1800-01-01
-constexpr double kLastJd = 2524593.5;       // 2200-01-01
-constexpr double kGridMargin = 0.01;        // days: light time 0.006 d + TT - UTC
-constexpr double kConverged = 1e-11;        // days
+constexpr double kFirstUtcMjd = 36934.0;  // 1960-01-01
+constexpr double kFirstJd = 2378496.5;    // 1800-01-01
+constexpr double kLastJd = 2524593.5;     // 2200-01-01
+constexpr double kGridMargin = 0.01;      // days: light time 0.006 d + TT - UTC
+constexpr double kConverged = 1e-11;      // days
 constexpr int kMaxSteps = 8;
 constexpr std::size_t kChunk = 8192;
 
@@ -197,8 +197,7 @@ std::optional<std::string> CheckPosition(const TimeConversion& c) {
 
 }  // namespace
 
-TimeConversionResult ConvertTimes(std::span<const double> t, const TimeConversion& c,
-                                  int threads) {
+TimeConversionResult ConvertTimes(std::span<const double> t, const TimeConversion& c, int threads) {
   TimeConversionResult result;
   if (std::optional<std::string> why = CheckPosition(c)) {
     result.error = *why;

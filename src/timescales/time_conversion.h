@@ -69,8 +69,8 @@
 namespace teril {
 
 struct TimeConversionResult {
-  std::vector<double> t;  // the converted times (empty when refused)
-  std::string error;      // why the conversion was refused; empty when done
+  std::vector<double> t;     // the converted times (empty when refused)
+  std::string error;         // why the conversion was refused; empty when done
   std::size_t badPoint = 0;  // the number (1 = t[0]) of the point refused
   bool ok() const { return error.empty(); }
 };

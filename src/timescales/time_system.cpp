@@ -67,9 +67,8 @@ std::optional<double> ParseSexagesimal(std::string_view s, std::string& why) {
     // "hh:mm:ss": every colon separates two parts.
     for (std::size_t from = 0;;) {
       std::size_t colon = s.find(':', from);
-      std::string_view part = Trim(s.substr(from, colon == std::string_view::npos
-                                                      ? std::string_view::npos
-                                                      : colon - from));
+      std::string_view part = Trim(
+          s.substr(from, colon == std::string_view::npos ? std::string_view::npos : colon - from));
       if (part.empty()) {
         why = "a part is missing";
         return std::nullopt;

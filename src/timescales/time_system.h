@@ -34,8 +34,8 @@ struct TimeReference {
   Kind kind = Kind::JD;
   double offset = 0.0;  // days
 
-  static TimeReference Named(Kind kind);  // JD 0, MJD 2400000.5, RJD 2400000,
-                                          // BTJD 2457000, BKJD 2454833
+  static TimeReference Named(Kind kind);           // JD 0, MJD 2400000.5, RJD 2400000,
+                                                   // BTJD 2457000, BKJD 2454833
   static TimeReference FromOffset(double offset);  // Kind::Offset
   bool operator==(const TimeReference&) const = default;
 };

@@ -110,8 +110,7 @@ TEST_P(EarthGridTest, InterpolationAgreesWithDirectEvaluation) {
     double era = angle(random);
     double ut = angle(random) / 6.283185307179586;
     for (TimePlace place : {TimePlace::BAR, TimePlace::HEL}) {
-      EXPECT_NEAR(grid.Roemer(place, d, era, cursor), grid.DirectRoemer(place, d, era), 1e-8)
-          << d;
+      EXPECT_NEAR(grid.Roemer(place, d, era, cursor), grid.DirectRoemer(place, d, era), 1e-8) << d;
     }
     EXPECT_NEAR(grid.TdbMinusTt(d, ut, cursor), grid.DirectTdbMinusTt(d, ut), 5e-9) << d;
   }

@@ -31,26 +31,25 @@ using P = TimePlace;
 
 INSTANTIATE_TEST_SUITE_P(
     Table, TimeLineTest,
-    ::testing::Values(
-        TimeLineCase{"time = BJD_TDB - 2457000", true, 2457000.0, S::TDB, P::BAR},
-        TimeLineCase{"time = JD", true, 0.0, S::UTC, P::GEO},
-        TimeLineCase{"# time: HJD_UTC - 2450000", true, 2450000.0, S::UTC, P::HEL},
-        TimeLineCase{"% Time System = MJD", true, 2400000.5, S::UTC, P::GEO},
-        TimeLineCase{"time = BTJD", true, 2457000.0, S::TDB, P::BAR},
-        TimeLineCase{"time = BKJD", true, 2454833.0, S::TDB, P::BAR},
-        TimeLineCase{"time = bjd tdb-2457000", true, 2457000.0, S::TDB, P::BAR},
-        TimeLineCase{"time = JD (TT) - 2450000", true, 2450000.0, S::TT, P::GEO},
-        TimeLineCase{"TIMESYS = JD_TDB", true, 0.0, S::TDB, P::GEO},
-        TimeLineCase{"time = HMJD", true, 2400000.5, S::UTC, P::HEL},
-        TimeLineCase{"time = BJD_UTC", true, 0.0, S::UTC, P::BAR},
-        TimeLineCase{"time = RJD", true, 2400000.0, S::UTC, P::GEO},
-        TimeLineCase{"time = MJD - 50000", true, 2450000.5, S::UTC, P::GEO},
-        TimeLineCase{"time = JDX", false, 0, S::UTC, P::GEO},
-        TimeLineCase{"time = JD (TT", false, 0, S::UTC, P::GEO},
-        TimeLineCase{"time = JD * 2", false, 0, S::UTC, P::GEO},
-        TimeLineCase{"time = seconds", false, 0, S::UTC, P::GEO},
-        TimeLineCase{"timer = JD", false, 0, S::UTC, P::GEO},
-        TimeLineCase{"2459000.1234 12.345", false, 0, S::UTC, P::GEO}));
+    ::testing::Values(TimeLineCase{"time = BJD_TDB - 2457000", true, 2457000.0, S::TDB, P::BAR},
+                      TimeLineCase{"time = JD", true, 0.0, S::UTC, P::GEO},
+                      TimeLineCase{"# time: HJD_UTC - 2450000", true, 2450000.0, S::UTC, P::HEL},
+                      TimeLineCase{"% Time System = MJD", true, 2400000.5, S::UTC, P::GEO},
+                      TimeLineCase{"time = BTJD", true, 2457000.0, S::TDB, P::BAR},
+                      TimeLineCase{"time = BKJD", true, 2454833.0, S::TDB, P::BAR},
+                      TimeLineCase{"time = bjd tdb-2457000", true, 2457000.0, S::TDB, P::BAR},
+                      TimeLineCase{"time = JD (TT) - 2450000", true, 2450000.0, S::TT, P::GEO},
+                      TimeLineCase{"TIMESYS = JD_TDB", true, 0.0, S::TDB, P::GEO},
+                      TimeLineCase{"time = HMJD", true, 2400000.5, S::UTC, P::HEL},
+                      TimeLineCase{"time = BJD_UTC", true, 0.0, S::UTC, P::BAR},
+                      TimeLineCase{"time = RJD", true, 2400000.0, S::UTC, P::GEO},
+                      TimeLineCase{"time = MJD - 50000", true, 2450000.5, S::UTC, P::GEO},
+                      TimeLineCase{"time = JDX", false, 0, S::UTC, P::GEO},
+                      TimeLineCase{"time = JD (TT", false, 0, S::UTC, P::GEO},
+                      TimeLineCase{"time = JD * 2", false, 0, S::UTC, P::GEO},
+                      TimeLineCase{"time = seconds", false, 0, S::UTC, P::GEO},
+                      TimeLineCase{"timer = JD", false, 0, S::UTC, P::GEO},
+                      TimeLineCase{"2459000.1234 12.345", false, 0, S::UTC, P::GEO}));
 
 TEST(TimeHeader, ReadsThePositionAndTheObservatory) {
   TimeHeader h = ReadTimeHeader(

@@ -37,9 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ReferenceCase{"bkjd", true, 2454833.0, "BKJD"},
                       ReferenceCase{"2450000", true, 2450000.0, "2450000"},
                       ReferenceCase{"2400000.5", true, 2400000.5, "2400000.5"},
-                      ReferenceCase{"-1.25", true, -1.25, "-1.25"},
-                      ReferenceCase{"", false, 0, ""}, ReferenceCase{"HJD", false, 0, ""},
-                      ReferenceCase{"2450000,5", false, 0, ""},
+                      ReferenceCase{"-1.25", true, -1.25, "-1.25"}, ReferenceCase{"", false, 0, ""},
+                      ReferenceCase{"HJD", false, 0, ""}, ReferenceCase{"2450000,5", false, 0, ""},
                       ReferenceCase{"nan", false, 0, ""}, ReferenceCase{"inf", false, 0, ""}));
 
 TEST(TimeReference, NamedOffsetsAreRecognised) {
@@ -87,19 +86,17 @@ TEST_P(RightAscensionTest, Parses) {
 // 08:13:49.44 h = (8 + 13/60 + 49.44/3600) x 15 deg = 123.456 deg.
 INSTANTIATE_TEST_SUITE_P(
     Table, RightAscensionTest,
-    ::testing::Values(AngleCase{"123.456", true, 123.456}, AngleCase{"123.456 deg", true, 123.456},
-                      AngleCase{"123.456d", true, 123.456},
-                      AngleCase{"123.456\xC2\xB0", true, 123.456},
-                      AngleCase{"08:13:49.44", true, 123.456},
-                      AngleCase{"08 13 49.44", true, 123.456}, AngleCase{"8.2304h", true, 123.456},
-                      AngleCase{"0", true, 0.0}, AngleCase{"360", true, 360.0},
-                      AngleCase{"24:00:00", true, 360.0}, AngleCase{"18:00", true, 270.0},
-                      AngleCase{"360.1", false, 0}, AngleCase{"-1", false, 0},
-                      AngleCase{"24:00:01", false, 0}, AngleCase{"12:60:00", false, 0},
-                      AngleCase{"12:30:60", false, 0}, AngleCase{"12.5:30:00", false, 0},
-                      AngleCase{"12:-3:00", false, 0}, AngleCase{"1:2:3:4", false, 0},
-                      AngleCase{"abc", false, 0}, AngleCase{"", false, 0},
-                      AngleCase{"nan", false, 0}, AngleCase{"12::30", false, 0}));
+    ::testing::Values(
+        AngleCase{"123.456", true, 123.456}, AngleCase{"123.456 deg", true, 123.456},
+        AngleCase{"123.456d", true, 123.456}, AngleCase{"123.456\xC2\xB0", true, 123.456},
+        AngleCase{"08:13:49.44", true, 123.456}, AngleCase{"08 13 49.44", true, 123.456},
+        AngleCase{"8.2304h", true, 123.456}, AngleCase{"0", true, 0.0},
+        AngleCase{"360", true, 360.0}, AngleCase{"24:00:00", true, 360.0},
+        AngleCase{"18:00", true, 270.0}, AngleCase{"360.1", false, 0}, AngleCase{"-1", false, 0},
+        AngleCase{"24:00:01", false, 0}, AngleCase{"12:60:00", false, 0},
+        AngleCase{"12:30:60", false, 0}, AngleCase{"12.5:30:00", false, 0},
+        AngleCase{"12:-3:00", false, 0}, AngleCase{"1:2:3:4", false, 0}, AngleCase{"abc", false, 0},
+        AngleCase{"", false, 0}, AngleCase{"nan", false, 0}, AngleCase{"12::30", false, 0}));
 
 class DeclinationTest : public ::testing::TestWithParam<AngleCase> {};
 
@@ -178,10 +175,9 @@ class TimeSystemFieldFaultTest : public ::testing::TestWithParam<FieldFault> {};
 
 TEST_P(TimeSystemFieldFaultTest, MessageNamesTheField) {
   TimeSystemFields f = GoodFields();
-  std::string* slots[] = {&f.referenceNow,   &f.scaleNow,       &f.placeNow,
-                          &f.convertTo,      &f.referenceAfter, &f.rightAscension,
-                          &f.declination,    &f.longitude,      &f.latitude,
-                          &f.height};
+  std::string* slots[] = {&f.referenceNow,   &f.scaleNow,       &f.placeNow,    &f.convertTo,
+                          &f.referenceAfter, &f.rightAscension, &f.declination, &f.longitude,
+                          &f.latitude,       &f.height};
   *slots[GetParam().field] = GetParam().text;
   Parsed<TimeConversion> c = ParseTimeSystemFields(f);
   ASSERT_FALSE(c);
@@ -192,8 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
     Table, TimeSystemFieldFaultTest,
     ::testing::Values(FieldFault{0, "XJD", "Reference now"}, FieldFault{1, "UT", "Scale now"},
                       FieldFault{2, "TOPO", "Place now"}, FieldFault{3, "BJD", "Convert to"},
-                      FieldFault{4, "", "Reference after"},
-                      FieldFault{5, "400", "Right ascension"},
+                      FieldFault{4, "", "Reference after"}, FieldFault{5, "400", "Right ascension"},
                       FieldFault{5, "25:00:00", "Right ascension"},
                       FieldFault{6, "-91", "Declination"}, FieldFault{7, "10", "Latitude"},
                       FieldFault{9, "5", "Longitude"}));
