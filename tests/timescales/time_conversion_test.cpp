@@ -145,6 +145,12 @@ TEST(ConvertTimes, BarycentricCorrectionOverAYear) {
   auto [lo, hi] = std::minmax_element(ecliptic.begin(), ecliptic.end());
   EXPECT_NEAR(*hi, 499.0, 15.0);
   EXPECT_NEAR(*lo, -499.0, 15.0);
+  // The sign: at the March equinox the Sun stands in that direction and the
+  // Earth is 1 au farther from the star than the Sun, so the light passes
+  // the barycentre 499 s before it reaches the Earth (most negative); at
+  // the September equinox the Earth is in front (most positive).
+  EXPECT_NEAR(t[lo - ecliptic.begin()], 59293.0, 10.0);  // 2021-03-20
+  EXPECT_NEAR(t[hi - ecliptic.begin()], 59114.0, 10.0);  // 2020-09-22
   // It changes sign twice in the year: near the equinoxes.
   int signChanges = 0;
   for (std::size_t i = 1; i < ecliptic.size(); ++i)
