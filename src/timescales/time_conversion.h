@@ -33,8 +33,9 @@
 // iteration, t_obs = J - D_P(t_obs), which gains four orders of magnitude
 // a step (D_P changes by at most v/c ~ 1e-4 s per s) and stops below
 // 1e-11 d; from TDB, TT = TDB - (TDB - TT)(TT) converges the same way.
-// So every way has its way back: JD_UTC -> BJD_TDB -> JD_UTC returns the
-// times to within 1e-10 d, HJD_UTC likewise.
+// So every way has its way back: JD_UTC -> BJD_TDB -> JD_UTC (or via
+// HJD_UTC) returns the times to within 1e-10 d for MJD-sized values; values
+// of full Julian dates add their own rounding (5e-10 d).
 //
 // Neglected, and how large it is:
 //   Shapiro delay in the Sun's field, 2GM/c^3 |ln(1 - cos th)| (th the
