@@ -202,7 +202,8 @@ std::vector<NamedCommand> BuildRegistry() {
   addAction("DeleteBadPoints1", "DeleteBad", "Edit", "Delete bad points (same level)", "Ctrl+Del",
             Send(")"));
   {
-    auto& c = add("Interpolate", "Edit", "Interpolate current point", "V", Send("QI"));
+    // V replaces the current point by its interpolation, as the key V does.
+    auto& c = add("Interpolate", "Edit", "Interpolate current point", "V", Send("V"));
     c.action = true;
     c.visible = false;
     c.itemName = "Interpolate1";

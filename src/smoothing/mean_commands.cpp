@@ -29,6 +29,9 @@ std::vector<NamedCommand> MeanCommands() {
   histogram.visible = false;
   list.push_back(histogram);
   list.push_back(MeanItem("MeanError1", "", "Mean Error", "", "\x17", "Histogram"));
+  // The four-point interpolated table of x on a grid of t ("QI").
+  list.push_back(
+      MeanItem("Interpolatedtable1", "", "Interpolated table...", "", "QI", "MeanError1"));
   return list;
 }
 

@@ -91,7 +91,8 @@ TEST_P(InjectedKey, HandsItsKeyToTheWaitingEngine) {
 INSTANTIATE_TEST_SUITE_P(
     MenuKeys, InjectedKey,
     ::testing::Values(KeyCase{"Save", "~2"}, KeyCase{"Savevis1", "~1"}, KeyCase{"Close", "~G"},
-                      KeyCase{"DeleteBad", ")"}, KeyCase{"Interpolate", "QI"},
+                      KeyCase{"DeleteBad", ")"}, KeyCase{"Interpolate", "V"},
+                      KeyCase{"Interpolatedtable1", "QI"},
                       KeyCase{"Home1", "~H"}, KeyCase{"End1", "~E"}, KeyCase{"Next", "3"},
                       KeyCase{"Prev", "1"}, KeyCase{"ScrollLeft", "~6"},
                       KeyCase{"ScrollRight", "~9"}, KeyCase{"ZoomIn", "+"}, KeyCase{"ZoomOut", "-"},
