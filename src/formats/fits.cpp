@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <map>
 
@@ -61,6 +63,9 @@ struct FitsTable::Impl {
   std::size_t memorySize = 0;
   fitsfile* file = nullptr;
   long long rows = 0;
+  // Bytes the table's data may take at most: the size of the file, or for
+  // a gzip file its size times 1032, the largest ratio DEFLATE reaches.
+  long long capacity = 0;
   std::map<std::string, std::string> keywords;
 
   ~Impl() {
@@ -108,7 +113,7 @@ struct FitsTable::Impl {
     // A header that promises more rows than the file holds is a cut or
     // damaged file; refusing it here also keeps a forged row count from
     // asking for memory the data could never fill.
-    const long long available = file->Fptr->logfilesize - file->Fptr->datastart;
+    const long long available = capacity - file->Fptr->datastart;
     if (rows < 0 || (rowBytes > 0 && rows > available / rowBytes) ||
         (rowBytes <= 0 && rows > 0))
       Fail("the table of HDU 1 claims " + std::to_string(rows) +
@@ -140,6 +145,15 @@ FitsTable::~FitsTable() = default;
 FitsTable FitsTable::Open(const std::string& path) {
   auto impl = std::make_unique<Impl>();
   impl->name = path;
+  {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    char magic[2] = {};
+    std::ifstream in(path, std::ios::binary);
+    in.read(magic, 2);
+    const bool gzip = in.gcount() == 2 && magic[0] == '\x1F' && magic[1] == '\x8B';
+    impl->capacity = error ? 0 : static_cast<long long>(size) * (gzip ? 1032 : 1);
+  }
   int status = 0;
   // The disk-file entry takes the name as it stands (no bracket syntax)
   // and still reads gzip-compressed files.
@@ -159,6 +173,7 @@ FitsTable FitsTable::OpenMemory(std::string_view bytes, const std::string& name)
   if (impl->bytes.empty()) impl->Fail("the file is empty");
   impl->memory = impl->bytes.data();
   impl->memorySize = impl->bytes.size();
+  impl->capacity = static_cast<long long>(impl->bytes.size());
   int status = 0;
   fits_open_memfile(&impl->file, name.c_str(), READONLY, &impl->memory, &impl->memorySize, 0,
                     nullptr, &status);
