@@ -163,7 +163,7 @@ const std::vector<std::string_view>& SignalAliases() {
 }
 const std::vector<std::string_view>& ErrorAliases() {
   static const std::vector<std::string_view> a = {
-      "magerr", "mag_err", "mag error", "err",        "error",      "sigma",
+      "magerr",      "mag_err",  "mag error",  "err",        "error",  "sigma",
       "uncertainty", "flux_err", "flux_error", "flux error", "fluxerr"};
   return a;
 }

@@ -52,7 +52,7 @@ class TextLines {
 // The header of a delimited table as found before its first data line.
 struct TableHeader {
   TableFlavour flavour = TableFlavour::Generic;
-  char delimiter = ',';  // ',', '\t', ';' or ' ' (runs of blanks and tabs)
+  char delimiter = ',';               // ',', '\t', ';' or ' ' (runs of blanks and tabs)
   std::vector<std::string> names;     // lower case, blanks and quotes trimmed
   std::vector<std::string> rawNames;  // as the file spells them
   int headerLine = 0;                 // line of the header row (0: none, AAVSO extended)

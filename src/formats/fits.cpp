@@ -58,8 +58,8 @@ std::string Unquote(std::string_view v) {
 
 struct FitsTable::Impl {
   std::string name;
-  std::string bytes;           // the file held in memory (OpenMemory)
-  void* memory = nullptr;      // CFITSIO keeps the address of this pointer
+  std::string bytes;       // the file held in memory (OpenMemory)
+  void* memory = nullptr;  // CFITSIO keeps the address of this pointer
   std::size_t memorySize = 0;
   fitsfile* file = nullptr;
   long long rows = 0;
@@ -114,8 +114,7 @@ struct FitsTable::Impl {
     // damaged file; refusing it here also keeps a forged row count from
     // asking for memory the data could never fill.
     const long long available = capacity - file->Fptr->datastart;
-    if (rows < 0 || (rowBytes > 0 && rows > available / rowBytes) ||
-        (rowBytes <= 0 && rows > 0))
+    if (rows < 0 || (rowBytes > 0 && rows > available / rowBytes) || (rowBytes <= 0 && rows > 0))
       Fail("the table of HDU 1 claims " + std::to_string(rows) +
            " rows, more than the file holds: the file is cut short or damaged");
   }

@@ -142,9 +142,9 @@ ImportedCurve BuildImport(const LightCurveTable& table, const ImportOptions& opt
   for (const auto& want : options.bands) {
     auto it = std::find(table.bandNames.begin(), table.bandNames.end(), want);
     if (it == table.bandNames.end())
-      throw FormatError(file, 0, 0,
-                        "band \"" + want + "\" is not in the file; it has " +
-                            BandList(ListBands(table)));
+      throw FormatError(
+          file, 0, 0,
+          "band \"" + want + "\" is not in the file; it has " + BandList(ListBands(table)));
     if (!chosen[it - table.bandNames.begin()]) bandNames.push_back(want);
     chosen[it - table.bandNames.begin()] = 1;
   }
@@ -163,7 +163,7 @@ ImportedCurve BuildImport(const LightCurveTable& table, const ImportOptions& opt
       ++otherBands;
       continue;
     }
-    if (std::isnan(table.time[i]) || std::isnan(table.value[i])) {
+    if (!std::isfinite(table.time[i]) || !std::isfinite(table.value[i])) {
       ++counts[kMissing];
     } else if (!table.quality.empty() && (table.quality[i] & maskBits)) {
       ++counts[kQuality];
@@ -186,33 +186,34 @@ ImportedCurve BuildImport(const LightCurveTable& table, const ImportOptions& opt
                            counts[kQuality]});
   for (int b = 0; b < kRowFlagCount; ++b)
     if (flagged[b]) out.dropped.push_back({RowFlagReason(b), flagged[b]});
-  if (counts[kFlux])
-    out.dropped.push_back({"flux not positive (no magnitude)", counts[kFlux]});
-  if (rows.empty()) {
-    long total = 0;
-    for (const auto& d : out.dropped) total += d.count;
-    throw FormatError(file, 0, 0,
-                      "no rows left to import (" + std::to_string(total) + " dropped, " +
-                          std::to_string(otherBands) + " of other bands)");
-  }
+  if (counts[kFlux]) out.dropped.push_back({"flux not positive (no magnitude)", counts[kFlux]});
 
   // Signal and error.
   const bool hasError = !table.error.empty();
   const double zp = table.zeroPoint.value_or(0.0);
-  long noError = 0;
+  long noError = 0, outOfRange = 0;
   out.t.reserve(rows.size());
   out.x.reserve(rows.size());
   if (hasError) out.s.reserve(rows.size());
   std::vector<double> medians;  // per band index + 1 (0: no band)
   const bool relative = options.signal == SignalMode::RelativeFlux;
   auto fluxOf = [&](std::size_t i) {
-    return table.signal == SignalKind::Flux ? table.value[i] : std::pow(10.0, -0.4 * table.value[i]);
+    return table.signal == SignalKind::Flux ? table.value[i]
+                                            : std::pow(10.0, -0.4 * table.value[i]);
   };
   if (relative) {
     std::vector<std::vector<double>> groups(table.bandNames.size() + 1);
-    for (std::size_t i : rows) groups[table.band.empty() ? 0 : table.band[i] + 1].push_back(fluxOf(i));
-    for (auto& g : groups) medians.push_back(Median(std::move(g)));
+    for (std::size_t i : rows)
+      groups[table.band.empty() ? 0 : table.band[i] + 1].push_back(fluxOf(i));
+    for (auto& g : groups) {
+      medians.push_back(Median(std::move(g)));
+      // Dividing by a median of zero or below would turn the curve over or
+      // make it infinite.
+      if (!(medians.back() > 0) && !std::isnan(medians.back()))
+        throw FormatError(file, 0, 0, "the median flux is not positive: no relative flux");
+    }
   }
+  std::size_t kept = 0;
   for (std::size_t i : rows) {
     const double v = table.value[i];
     const double e = hasError ? table.error[i] : std::nan("");
@@ -226,6 +227,13 @@ ImportedCurve BuildImport(const LightCurveTable& table, const ImportOptions& opt
       x = zp - 2.5 * std::log10(v);
       s = kPogson * e / v;
     }
+    // A value the data set cannot hold (an overflow of 10^(-0.4 m)) is
+    // dropped rather than written as infinity.
+    if (!std::isfinite(x)) {
+      ++outOfRange;
+      continue;
+    }
+    rows[kept++] = i;
     out.t.push_back(table.time[i]);
     out.x.push_back(x);
     if (hasError) {
@@ -236,15 +244,20 @@ ImportedCurve BuildImport(const LightCurveTable& table, const ImportOptions& opt
       out.s.push_back(std::fabs(s));
     }
   }
-  if (relative)
-    for (std::size_t k = 0; k < medians.size(); ++k)
-      if (!(medians[k] > 0) && !std::isnan(medians[k]))
-        throw FormatError(file, 0, 0, "the median flux is not positive: no relative flux");
+  rows.resize(kept);
+  if (outOfRange) out.dropped.push_back({"signal out of range after conversion", outOfRange});
+  if (rows.empty()) {
+    long total = 0;
+    for (const auto& d : out.dropped) total += d.count;
+    throw FormatError(file, 0, 0,
+                      "no rows left to import (" + std::to_string(total) + " dropped, " +
+                          std::to_string(otherBands) + " of other bands)");
+  }
 
   // Observer column: the band when several are loaded, else the observer.
   const bool bandAsObserver =
       !table.band.empty() && (allBands ? table.bandNames.size() > 1 : bandNames.size() > 1);
-  const std::vector<int>* who = bandAsObserver ? &table.band
+  const std::vector<int>* who = bandAsObserver           ? &table.band
                                 : table.observer.empty() ? nullptr
                                                          : &table.observer;
   if (who) {
@@ -307,15 +320,22 @@ ImportedCurve BuildImport(const LightCurveTable& table, const ImportOptions& opt
     h.push_back("# Signal: x = magnitude (column " + table.signalColumn + ")" +
                 (hasError ? "; s = error (column " + errName + ")" : ""));
   }
-  if (noError) h.push_back("# s = 0 where the file gives no error: " + std::to_string(noError) + " rows");
+  if (noError)
+    h.push_back("# s = 0 where the file gives no error: " + std::to_string(noError) + " rows");
   h.push_back(std::string("# Flagged rows: ") + (options.dropFlagged ? "dropped" : "kept"));
   h.push_back("# Rows: " + std::to_string(n) + " read, " + std::to_string(rows.size()) + " kept" +
               (otherBands ? ", " + std::to_string(otherBands) + " of other bands" : ""));
   for (const auto& d : out.dropped)
     h.push_back("# Dropped " + std::to_string(d.count) + ": " + d.reason);
-  if (who) h.push_back(bandAsObserver ? "# Observer column: band" : "# Observer column: observer code");
+  if (who)
+    h.push_back(bandAsObserver ? "# Observer column: band" : "# Observer column: observer code");
   for (const auto& m : out.mapping) h.push_back("# Code " + m);
   h.push_back(hasError ? "# t x s observer" : "# t x observer");
+  // A control character from the file (a lone CR in a band name, say)
+  // would end a header line early for the data-file reader.
+  for (auto& line : h)
+    for (char& c : line)
+      if (static_cast<unsigned char>(c) < 32 || c == 127) c = '?';
   return out;
 }
 

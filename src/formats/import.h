@@ -35,11 +35,11 @@ enum class SignalMode { Magnitudes = 1, RelativeFlux = 2 };
 // The fields of the "Import" dialog, in its order, with the defaults an
 // observer would pick (see DefaultImportOptions for the band).
 struct ImportOptions {
-  std::vector<std::string> bands;  // "Bands": empty when the file has no band column
-  FluxColumn flux = FluxColumn::Pdcsap;         // "Flux column"
-  QualityMask mask = QualityMask::Default;      // "Quality mask"
-  SignalMode signal = SignalMode::Magnitudes;   // "Signal"
-  bool dropFlagged = true;                      // "Drop flagged rows"
+  std::vector<std::string> bands;              // "Bands": empty when the file has no band column
+  FluxColumn flux = FluxColumn::Pdcsap;        // "Flux column"
+  QualityMask mask = QualityMask::Default;     // "Quality mask"
+  SignalMode signal = SignalMode::Magnitudes;  // "Signal"
+  bool dropFlagged = true;                     // "Drop flagged rows"
 };
 
 struct BandCount {
@@ -64,13 +64,13 @@ struct DroppedRows {
 };
 
 struct ImportedCurve {
-  std::vector<double> t, x, s;  // s empty when the file has no error column
-  std::vector<int> observer;    // index into codes, -1 for none; empty when no observer column
-  std::vector<std::string> codes;     // observer codes as written (at most 3 characters, unique)
-  std::vector<std::string> mapping;   // "LONGCODE = LON" for every code that had to be shortened
-  std::vector<DroppedRows> dropped;   // by reason, in the order applied
-  std::vector<std::string> header;    // header lines, each starting with "# "
-  std::string path;                   // the data file to write, beside the source
+  std::vector<double> t, x, s;       // s empty when the file has no error column
+  std::vector<int> observer;         // index into codes, -1 for none; empty when no observer column
+  std::vector<std::string> codes;    // observer codes as written (at most 3 characters, unique)
+  std::vector<std::string> mapping;  // "LONGCODE = LON" for every code that had to be shortened
+  std::vector<DroppedRows> dropped;  // by reason, in the order applied
+  std::vector<std::string> header;   // header lines, each starting with "# "
+  std::string path;                  // the data file to write, beside the source
 };
 
 // The rows of `table` chosen by `options`, converted, with the header

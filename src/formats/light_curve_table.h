@@ -46,12 +46,12 @@ enum class SignalKind { Magnitude, Flux };
 
 // Why a row is flagged by its file (bits of LightCurveTable::flags).
 enum RowFlag : std::uint8_t {
-  kFlagCatalog = 1,          // ZTF catflags != 0
-  kFlagRejected = 2,         // Gaia rejected_by_photometry or rejected_by_variability
-  kFlagUpperLimit = 4,       // ASAS-SN upper limit (">", mag_err 99.99)
-  kFlagFainterThan = 8,      // AAVSO "<" estimate: the star was fainter than this
-  kFlagBadMagnitude = 16,    // a sentinel magnitude such as 99.99
-  kFlagBadQuality = 32,      // ASAS-SN Quality other than "G"
+  kFlagCatalog = 1,        // ZTF catflags != 0
+  kFlagRejected = 2,       // Gaia rejected_by_photometry or rejected_by_variability
+  kFlagUpperLimit = 4,     // ASAS-SN upper limit (">", mag_err 99.99)
+  kFlagFainterThan = 8,    // AAVSO "<" estimate: the star was fainter than this
+  kFlagBadMagnitude = 16,  // a sentinel magnitude such as 99.99
+  kFlagBadQuality = 32,    // ASAS-SN Quality other than "G"
 };
 inline constexpr int kRowFlagCount = 6;
 // Text of a flag for header lines and logs ("ZTF catflags != 0", ...).
@@ -68,21 +68,21 @@ struct LightCurveTable {
   // Zero point of magnitudes made from flux, when the file gives one.
   std::optional<double> zeroPoint;
 
-  std::vector<double> time;    // in the file's own reference
-  std::vector<double> value;   // magnitude or flux; NaN where the cell is empty
-  std::vector<double> error;   // NaN where missing; the whole vector empty when no column
-  std::vector<int> band;       // index into bandNames; empty when no band column
+  std::vector<double> time;   // in the file's own reference
+  std::vector<double> value;  // magnitude or flux; NaN where the cell is empty
+  std::vector<double> error;  // NaN where missing; the whole vector empty when no column
+  std::vector<int> band;      // index into bandNames; empty when no band column
   std::vector<std::string> bandNames;
-  std::vector<int> observer;   // index into observerNames; -1 where empty
+  std::vector<int> observer;  // index into observerNames; -1 where empty
   std::vector<std::string> observerNames;
-  std::vector<std::uint8_t> flags;      // RowFlag bits per row
-  std::vector<std::uint32_t> quality;   // FITS QUALITY per row; empty for text
+  std::vector<std::uint8_t> flags;     // RowFlag bits per row
+  std::vector<std::uint32_t> quality;  // FITS QUALITY per row; empty for text
 
   // FITS light curves.
-  std::string mission;     // "TESS", "Kepler", "K2"
-  std::string fluxColumn;  // "PDCSAP_FLUX" or "SAP_FLUX"
-  std::string timeSystem;  // TIMESYS, e.g. "TDB"
-  std::optional<double> ra, dec;  // RA_OBJ, DEC_OBJ in degrees
+  std::string mission;             // "TESS", "Kepler", "K2"
+  std::string fluxColumn;          // "PDCSAP_FLUX" or "SAP_FLUX"
+  std::string timeSystem;          // TIMESYS, e.g. "TDB"
+  std::optional<double> ra, dec;   // RA_OBJ, DEC_OBJ in degrees
   std::vector<std::string> notes;  // remarks for the header lines ("no PDCSAP_FLUX: SAP_FLUX used")
 
   std::size_t rows() const { return time.size(); }

@@ -8,10 +8,10 @@
 #include <limits>
 
 #include "base/io.h"
+#include "fits_fixture.h"
 #include "formats/detect.h"
 #include "formats/lightcurve_fits.h"
 #include "support/scripted_host.h"
-#include "fits_fixture.h"
 
 namespace teril {
 namespace {
@@ -24,9 +24,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 FitsSpec SixRows() {
   FitsSpec s;
-  s.rows = {{1500.0, 1000.0f, 10.0f, 0},   {kNaN, 50.0f, 1.0f, 0},
-            {1500.2, NAN, 1.0f, 0},        {1500.3, 100.0f, 1.0f, 32},
-            {1500.4, -5.0f, 1.0f, 0},      {1500.5, 10.0f, 0.1f, 2048}};
+  s.rows = {{1500.0, 1000.0f, 10.0f, 0}, {kNaN, 50.0f, 1.0f, 0},   {1500.2, NAN, 1.0f, 0},
+            {1500.3, 100.0f, 1.0f, 32},  {1500.4, -5.0f, 1.0f, 0}, {1500.5, 10.0f, 0.1f, 2048}};
   return s;
 }
 

@@ -39,8 +39,8 @@ class ImportFits : public testing::TempFolderTest {
   // stray light (2048).
   LightCurveTable Read(const std::string& name = "tess2019_lc.fits") {
     testing::FitsSpec s;
-    s.rows = {{1500.0, 1000.0f, 10.0f, 0}, {kNaN, 50.0f, 1.0f, 0},      {1500.2, NAN, 1.0f, 0},
-              {1500.3, 100.0f, 1.0f, 32},  {1500.4, -5.0f, 1.0f, 0},    {1500.5, 10.0f, 0.1f, 2048}};
+    s.rows = {{1500.0, 1000.0f, 10.0f, 0}, {kNaN, 50.0f, 1.0f, 0},   {1500.2, NAN, 1.0f, 0},
+              {1500.3, 100.0f, 1.0f, 32},  {1500.4, -5.0f, 1.0f, 0}, {1500.5, 10.0f, 0.1f, 2048}};
     path = (dir / name).string();
     EXPECT_EQ(testing::WriteLightCurveFits(path, s), 0);
     return ReadLightCurve(FitsTable::Open(path), FluxColumn::Pdcsap);
@@ -104,8 +104,9 @@ TEST_F(ImportFits, RelativeFluxDividesByTheMedian) {
   EXPECT_NEAR(c.x[2], 1.0, 1e-9);
   EXPECT_NEAR(c.s[0], 1.0, 1e-9);
   EXPECT_NEAR(c.s[2], 0.01, 1e-8);
-  EXPECT_TRUE(HasLine(c, "# Signal: x = flux / median flux (column PDCSAP_FLUX); "
-                         "s = error of x (column PDCSAP_FLUX_ERR)"));
+  EXPECT_TRUE(HasLine(c,
+                      "# Signal: x = flux / median flux (column PDCSAP_FLUX); "
+                      "s = error of x (column PDCSAP_FLUX_ERR)"));
 }
 
 TEST_F(ImportFits, WrittenFileReadsBackThroughTheDataFileReader) {
@@ -238,13 +239,18 @@ TEST_P(ImportRefusals, NameTheFileAndWriteNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Choices, ImportRefusals,
-    ::testing::Values(
-        ImportRefusal{"band", "jd,mag,band\n1,2,zg\n2,3,zg\n3,4,zr\n", {"zi"},
-                      "band \"zi\" is not in the file; it has zg (2), zr (1)"},
-        ImportRefusal{"no bands", "jd,mag\n1,2\n", {"V"},
-                      "bands were asked for, but the file has no band column"},
-        ImportRefusal{"nothing left", "jd,mag\n1,\n2,99.99\n", {},
-                      "no rows left to import (2 dropped, 0 of other bands)"}));
+    ::testing::Values(ImportRefusal{"band",
+                                    "jd,mag,band\n1,2,zg\n2,3,zg\n3,4,zr\n",
+                                    {"zi"},
+                                    "band \"zi\" is not in the file; it has zg (2), zr (1)"},
+                      ImportRefusal{"no bands",
+                                    "jd,mag\n1,2\n",
+                                    {"V"},
+                                    "bands were asked for, but the file has no band column"},
+                      ImportRefusal{"nothing left",
+                                    "jd,mag\n1,\n2,99.99\n",
+                                    {},
+                                    "no rows left to import (2 dropped, 0 of other bands)"}));
 
 TEST(ShortCodes, KeepShortOnesAndMapLongOnesUniquely) {
   std::vector<std::string> mapping;
@@ -262,6 +268,31 @@ TEST(ShortCodes, ThousandsOfLongNamesStayUnique) {
   EXPECT_EQ(seen.size(), names.size());
   for (const auto& c : codes) EXPECT_LE(c.size(), 3u);
   EXPECT_EQ(mapping.size(), names.size());
+}
+
+}  // namespace
+}  // namespace teril
+
+namespace teril {
+namespace {
+
+TEST(ImportTable, OverflowingFluxIsDroppedNotWrittenAsInfinity) {
+  // 10^(-0.4 * -1000) overflows; the other two have the median 10^-4.
+  auto t = ReadTable("jd,mag\n1,-1000\n2,10\n3,10\n", "o.csv");
+  ImportOptions o;
+  o.signal = SignalMode::RelativeFlux;
+  o.dropFlagged = false;  // -1000 is also a sentinel magnitude
+  auto c = BuildImport(t, o, "o.csv");
+  EXPECT_EQ(c.x, (std::vector<double>{1.0, 1.0}));
+  EXPECT_EQ(c.t, (std::vector<double>{2.0, 3.0}));
+  EXPECT_TRUE(HasLine(c, "# Dropped 1: signal out of range after conversion"));
+}
+
+TEST(ImportTable, NonPositiveMedianRefused) {
+  auto t = ReadTable("jd,flux\n1,-1\n2,-2\n3,5\n", "n.csv");
+  ImportOptions o;
+  o.signal = SignalMode::RelativeFlux;
+  EXPECT_THROW(BuildImport(t, o, "n.csv"), FormatError);
 }
 
 }  // namespace

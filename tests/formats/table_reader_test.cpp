@@ -35,10 +35,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         KindCase{"fits", "SIMPLE  =                    T", "x.fits", FileKind::Fits,
                  TableFlavour::SpaceFits},
-        KindCase{"fits.gz", std::string("\x1F\x8B\x08\x00", 4), "tess_lc.fits.gz",
-                 FileKind::Fits, TableFlavour::SpaceFits},
-        KindCase{"gzip not named fits", std::string("\x1F\x8B\x08\x00", 4), "x.gz",
-                 FileKind::Plain, TableFlavour::Generic},
+        KindCase{"fits.gz", std::string("\x1F\x8B\x08\x00", 4), "tess_lc.fits.gz", FileKind::Fits,
+                 TableFlavour::SpaceFits},
+        KindCase{"gzip not named fits", std::string("\x1F\x8B\x08\x00", 4), "x.gz", FileKind::Plain,
+                 TableFlavour::Generic},
         KindCase{"aavso", "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code\n1,2,3,,V,A\n",
                  "a.txt", FileKind::AavsoDownload, TableFlavour::AavsoDownload},
         KindCase{"aavso tab", "JD\tMagnitude\tUncertainty\tBand\n1\t2\t3\tV\n", "a.txt",
@@ -47,8 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
                  FileKind::AavsoExtended, TableFlavour::AavsoExtended},
         KindCase{"ztf", "oid,hjd,mjd,mag,magerr,catflags,filtercode\n", "z.csv", FileKind::Table,
                  TableFlavour::Ztf},
-        KindCase{"asassn old", "HJD,UT Date,Camera,FWHM,Limit,mag,mag_err,flux(mJy),flux_err,Filter\n",
-                 "a.csv", FileKind::Table, TableFlavour::AsasSnOld},
+        KindCase{"asassn old",
+                 "HJD,UT Date,Camera,FWHM,Limit,mag,mag_err,flux(mJy),flux_err,Filter\n", "a.csv",
+                 FileKind::Table, TableFlavour::AsasSnOld},
         KindCase{"asassn new", "JD,Flux,Flux Error,Mag,Mag Error,Limit,FWHM,Filter,Quality\n",
                  "a.csv", FileKind::Table, TableFlavour::AsasSnNew},
         KindCase{"gaia",
@@ -63,8 +64,8 @@ INSTANTIATE_TEST_SUITE_P(
                  FileKind::Plain, TableFlavour::Generic},
         KindCase{"plain with # title", "# HJD V observer\n2459000.1 12.3 ABC\n", "p.dat",
                  FileKind::Plain, TableFlavour::Generic},
-        KindCase{"plain with title", "My star, V band\n2459000.1 12.3\n", "p.dat",
-                 FileKind::Plain, TableFlavour::Generic},
+        KindCase{"plain with title", "My star, V band\n2459000.1 12.3\n", "p.dat", FileKind::Plain,
+                 TableFlavour::Generic},
         KindCase{"title naming one alias", "time series of V\n1 2\n", "p.dat", FileKind::Plain,
                  TableFlavour::Generic},
         KindCase{"csv without header", "2459000.1,12.3\n", "p.csv", FileKind::Plain,
@@ -162,8 +163,9 @@ TEST(TableReader, AavsoDownloadFainterThanAndObservers) {
 }
 
 TEST(TableReader, TabSeparatedAavsoReadsAsComma) {
-  auto t = ReadTable("JD\tMagnitude\tUncertainty\tBand\tObserver Code\n2459000.1\t10.5\t0.1\tV\tABC\n",
-                     "aavso.tsv");
+  auto t =
+      ReadTable("JD\tMagnitude\tUncertainty\tBand\tObserver Code\n2459000.1\t10.5\t0.1\tV\tABC\n",
+                "aavso.tsv");
   ASSERT_EQ(t.rows(), 1u);
   EXPECT_DOUBLE_EQ(t.value[0], 10.5);
   EXPECT_EQ(t.observerNames[0], "ABC");
@@ -273,8 +275,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RefusalCase{"no signal", "JD,foo\n1,2\n", 1, 0, "no signal column"},
         RefusalCase{"no time", "foo,mag\n1,2\n", 1, 0, "no time column"},
-        RefusalCase{"text in a number", "JD,mag,err\n2459000.1,12.3,0.1\n2459000.2,1x2,0.1\n", 3,
-                    2, "\"1x2\" in column \"mag\" is not a number"},
+        RefusalCase{"text in a number", "JD,mag,err\n2459000.1,12.3,0.1\n2459000.2,1x2,0.1\n", 3, 2,
+                    "\"1x2\" in column \"mag\" is not a number"},
         RefusalCase{"decimal comma", "JD;mag\n2459000,1;12,3\n", 2, 1,
                     "\"2459000,1\" in column \"JD\" is not a number"},
         RefusalCase{"cut row", "JD,mag,err\n2459000.1,12.3,0.1\n2459000.2", 3, 2,
@@ -282,8 +284,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"header only", "JD,mag\n", 1, 0, "no data rows"},
         RefusalCase{"plain data", "1 2\n3 4\n", 0, 0, "not a table"},
         RefusalCase{"bad truth",
-                    "band,time,mag,flux,flux_error,rejected_by_photometry\nG,1,2,3,4,maybe\n", 2,
-                    6, "neither true nor false"}),
+                    "band,time,mag,flux,flux_error,rejected_by_photometry\nG,1,2,3,4,maybe\n", 2, 6,
+                    "neither true nor false"}),
     [](const auto& info) {
       std::string s = info.param.label;
       for (char& c : s)
