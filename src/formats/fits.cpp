@@ -3,12 +3,12 @@
 #include <fitsio.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <map>
 
+#include "base/io.h"
 #include "base/numfmt.h"
 
 namespace teril {
@@ -54,6 +54,83 @@ std::string Unquote(std::string_view v) {
   return out;
 }
 
+// CFITSIO trusts the cards of a header more than a damaged file deserves
+// (a TTYPE value without its quotes overruns one of its buffers), so the
+// cards of the primary header and of HDU 1 are checked here before it
+// reads them. Returns what is wrong, empty when the header is sound; `end`
+// receives the offset after the header, `numbers` the integer keywords.
+std::string CheckHeader(std::string_view bytes, std::size_t start, std::size_t& end,
+                        std::map<std::string, long long>& numbers) {
+  for (std::size_t at = start; at + 80 <= bytes.size(); at += 80) {
+    std::string_view card = bytes.substr(at, 80);
+    const std::string where = "card " + std::to_string((at - start) / 80 + 1);
+    for (char c : card)
+      if (c < 32 || c > 126) return where + " holds a byte that is not printable text";
+    std::string_view key = card.substr(0, 8);
+    while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
+    for (char c : key)
+      if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_'))
+        return where + " has a malformed keyword";
+    if (key == "END") {
+      end = (at + 80 - start + 2879) / 2880 * 2880 + start;
+      return {};
+    }
+    if (card.substr(8, 2) != "= " || key == "COMMENT" || key == "HISTORY") continue;
+    std::string_view value = card.substr(10);
+    while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+    if (!value.empty() && value.front() == '\'') {
+      std::size_t i = 1;
+      for (;; ++i) {
+        if (i >= value.size()) return where + " has a string without its closing quote";
+        if (value[i] == '\'') {
+          if (i + 1 < value.size() && value[i + 1] == '\'') {
+            ++i;
+            continue;
+          }
+          break;
+        }
+      }
+      value.remove_prefix(i + 1);
+      while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+      if (!value.empty() && value.front() != '/') return where + " has text after its string value";
+      continue;
+    }
+    std::string_view token = value.substr(0, value.find('/'));
+    while (!token.empty() && token.back() == ' ') token.remove_suffix(1);
+    if (token.empty() || token == "T" || token == "F") continue;
+    if (token.front() == '(' && token.back() == ')') continue;  // a complex number
+    std::string number(token);
+    for (char& c : number)
+      if (c == 'D') c = 'E';
+    if (!ParseNumber(number)) return where + " has a value that is neither text nor a number";
+    if (auto i = ParseInteger(number)) numbers[std::string(key)] = *i;
+  }
+  return "the header has no END card";
+}
+
+// Bytes of the data that follows a header with these keywords (FITS 4.0,
+// section 4.4.1): |BITPIX| / 8 * GCOUNT * (PCOUNT + NAXIS1 * ... * NAXISn),
+// or nothing when the sizes are absurd.
+std::optional<long long> DataBytes(const std::map<std::string, long long>& k, long long limit) {
+  auto get = [&](const std::string& name, long long fallback) {
+    auto it = k.find(name);
+    return it == k.end() ? fallback : it->second;
+  };
+  const long long naxis = get("NAXIS", 0);
+  if (naxis < 0 || naxis > 999) return std::nullopt;
+  long long product = naxis > 0 ? 1 : 0;
+  for (long long i = 1; i <= naxis; ++i) {
+    const long long n = get("NAXIS" + std::to_string(i), -1);
+    if (n < 0 || (n > 0 && product > limit / n)) return std::nullopt;
+    product *= n;
+  }
+  const long long bytes = std::llabs(get("BITPIX", 8)) / 8;
+  const long long total =
+      (product + std::max(0LL, get("PCOUNT", 0))) * bytes * std::max(1LL, get("GCOUNT", 1));
+  if (total < 0 || total > limit) return std::nullopt;
+  return (total + 2879) / 2880 * 2880;
+}
+
 }  // namespace
 
 struct FitsTable::Impl {
@@ -96,12 +173,15 @@ struct FitsTable::Impl {
 
   // After opening: keywords of the primary header, then the table of HDU 1.
   void Prepare() {
-    int status = 0, hdus = 0, type = 0;
+    int status = 0, type = 0;
     ReadKeywords();
-    fits_get_num_hdus(file, &hdus, &status);
-    Check(status, "cannot count the HDUs");
-    if (hdus < 2) Fail("no table in HDU 1: an image or a header alone, not a light curve");
+    // Moving to HDU 1 reads no extension after it (counting the HDUs would
+    // read them all).
     fits_movabs_hdu(file, 2, &type, &status);
+    if (status == END_OF_FILE) {
+      StatusText(status);
+      Fail("no table in HDU 1: an image or a header alone, not a light curve");
+    }
     Check(status, "cannot read HDU 1");
     if (type != BINARY_TBL) Fail("HDU 1 is not a binary table: not a light curve");
     ReadKeywords();
@@ -142,20 +222,24 @@ FitsTable& FitsTable::operator=(FitsTable&&) noexcept = default;
 FitsTable::~FitsTable() = default;
 
 FitsTable FitsTable::Open(const std::string& path) {
+  std::optional<std::string> bytes;
+  try {
+    bytes = ReadFileIfExists(path);
+  } catch (const IoError& e) {
+    throw FormatError(path, 0, 0, e.reason());
+  }
+  if (!bytes) throw FormatError(path, 0, 0, "no such file");
+  const bool gzip = bytes->size() >= 2 && (*bytes)[0] == '\x1F' && (*bytes)[1] == '\x8B';
+  // A plain file is read here and handed over from memory, so that its
+  // headers are checked before CFITSIO reads them; a gzip file is left to
+  // CFITSIO, which unpacks it.
+  if (!gzip) return OpenMemory(*bytes, path);
   auto impl = std::make_unique<Impl>();
   impl->name = path;
-  {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    char magic[2] = {};
-    std::ifstream in(path, std::ios::binary);
-    in.read(magic, 2);
-    const bool gzip = in.gcount() == 2 && magic[0] == '\x1F' && magic[1] == '\x8B';
-    impl->capacity = error ? 0 : static_cast<long long>(size) * (gzip ? 1032 : 1);
-  }
+  impl->capacity = static_cast<long long>(bytes->size()) * 1032;
   int status = 0;
   // The disk-file entry takes the name as it stands (no bracket syntax)
-  // and still reads gzip-compressed files.
+  // and unpacks gzip files.
   fits_open_diskfile(&impl->file, path.c_str(), READONLY, &status);
   if (status != 0) {
     impl->file = nullptr;
@@ -168,11 +252,29 @@ FitsTable FitsTable::Open(const std::string& path) {
 FitsTable FitsTable::OpenMemory(std::string_view bytes, const std::string& name) {
   auto impl = std::make_unique<Impl>();
   impl->name = name;
+  if (bytes.empty()) impl->Fail("the file is empty");
+  if (bytes.substr(0, 9) != "SIMPLE  =")
+    impl->Fail("not a readable FITS file: it does not start with the SIMPLE card");
+  {
+    std::map<std::string, long long> primary, table;
+    std::size_t end = 0;
+    std::string problem = CheckHeader(bytes, 0, end, primary);
+    if (!problem.empty()) impl->Fail("damaged primary header, " + problem);
+    const long long limit = static_cast<long long>(bytes.size());
+    if (auto data = DataBytes(primary, limit); data && end + *data < bytes.size()) {
+      const std::size_t start = end + static_cast<std::size_t>(*data);
+      problem = CheckHeader(bytes, start, end, table);
+      if (!problem.empty()) impl->Fail("damaged header of HDU 1, " + problem);
+    }
+  }
+  // CFITSIO's memory driver reads whole 2880-byte blocks and trusts the
+  // buffer to hold them: a file cut inside a block is padded with zeros
+  // here, while the checks below go by the real size.
   impl->bytes.assign(bytes);
-  if (impl->bytes.empty()) impl->Fail("the file is empty");
+  impl->bytes.resize((bytes.size() + 2879) / 2880 * 2880, '\0');
   impl->memory = impl->bytes.data();
   impl->memorySize = impl->bytes.size();
-  impl->capacity = static_cast<long long>(impl->bytes.size());
+  impl->capacity = static_cast<long long>(bytes.size());
   int status = 0;
   fits_open_memfile(&impl->file, name.c_str(), READONLY, &impl->memory, &impl->memorySize, 0,
                     nullptr, &status);

@@ -267,7 +267,7 @@ LightCurveTable ReadTable(std::string_view text, const std::string& source) {
   if (header.flavour == TableFlavour::AavsoExtended && !header.obsCode.empty())
     fixedObserver = observers.Index(header.obsCode);
   const bool hasObserver = plan.observer >= 0 || fixedObserver >= 0;
-  const bool hasError = plan.error >= 0 || plan.fluxError >= 0;
+  const bool hasError = plan.error >= 0 || (plan.fluxError >= 0 && plan.fluxForError >= 0);
 
   RowParser parse(table, header);
   TextLines lines(text);
@@ -294,7 +294,7 @@ LightCurveTable ReadTable(std::string_view text, const std::string& source) {
     double error = kNaN;
     if (plan.error >= 0) {
       error = parse.Number(f[plan.error], plan.error);
-    } else if (plan.fluxError >= 0) {
+    } else if (plan.fluxError >= 0 && plan.fluxForError >= 0) {
       const double flux = parse.Number(f[plan.fluxForError], plan.fluxForError);
       const double ferr = parse.Number(f[plan.fluxError], plan.fluxError);
       if (flux > 0 && ferr >= 0) error = kPogson * ferr / flux;

@@ -114,6 +114,16 @@ TEST_F(FitsFiles, KeplerReferenceWithFraction) {
   EXPECT_EQ(lc.timeReference, "time = BJD_TDB - 2454833.25");
 }
 
+TEST_F(FitsFiles, FileCutInsideItsLastBlock) {
+  const std::string bytes = *ReadFileIfExists(Write("lc.fits", SixRows()));
+  // The six rows of 24 bytes end at 5760 + 144: a cut after them loses only
+  // padding, a cut before them loses data.
+  auto lc =
+      ReadLightCurve(FitsTable::OpenMemory(bytes.substr(0, 7000), "pad.fits"), FluxColumn::Pdcsap);
+  EXPECT_DOUBLE_EQ(lc.time[5], 1500.5);
+  EXPECT_THROW(FitsTable::OpenMemory(bytes.substr(0, 5800), "cut.fits"), FormatError);
+}
+
 struct MaskCase {
   const char* mission;
   QualityMask mask;
@@ -184,6 +194,18 @@ TEST_F(FitsFiles, RefusesImagesTablesWithoutTimeAndCutFiles) {
   refused([&] { FitsTable::OpenMemory("JD,mag\n1,2\n", "text.fits"); },
           "text.fits\": not a readable FITS file");
   refused([&] { FitsTable::Open((dir / "missing.fits").string()); }, "missing.fits");
+
+  // A column name that lost its quotes: refused before CFITSIO reads it.
+  std::string damaged = bytes;
+  const auto at = damaged.find("'SAP_FLUX'");
+  ASSERT_NE(at, std::string::npos);
+  damaged[at] = damaged[at + 9] = ']';
+  refused([&] { FitsTable::OpenMemory(damaged, "d.fits"); },
+          "d.fits\": damaged header of HDU 1, card ");
+  std::string binary = bytes;
+  binary[100] = '\x01';
+  refused([&] { FitsTable::OpenMemory(binary, "b.fits"); },
+          "damaged primary header, card 2 holds a byte that is not printable text");
 }
 
 }  // namespace

@@ -146,6 +146,14 @@ TEST(TableReader, GaiaLongFormErrorFromFlux) {
   EXPECT_EQ(t.timeReference, "time = BJD_TCB - 2455197.5");
 }
 
+TEST(TableReader, GaiaWithoutFluxHasNoError) {
+  auto t = ReadTable("band,time,mag,flux_error,rejected_by_photometry\nG,1700.5,15.0,10.0,false\n",
+                     "gaia.csv");
+  EXPECT_EQ(t.flavour, TableFlavour::Gaia);
+  EXPECT_TRUE(t.error.empty());
+  EXPECT_DOUBLE_EQ(t.value[0], 15.0);
+}
+
 TEST(TableReader, AavsoDownloadFainterThanAndObservers) {
   const std::string text =
       "JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,Comment Code(s)\n"
