@@ -103,15 +103,21 @@ std::vector<std::string> ShortCodes(const std::vector<std::string>& names,
                                     std::vector<std::string>& mapping) {
   std::vector<std::string> codes(names.size());
   std::set<std::string> used;
+  // Short clean codes keep themselves; the others are fitted in around them.
+  auto keeps = [](const std::string& name) { return name.size() <= 3 && Sanitised(name) == name; };
   for (std::size_t k = 0; k < names.size(); ++k)
-    if (names[k].size() <= 3) used.insert(codes[k] = Sanitised(names[k]));
+    if (keeps(names[k]) && used.insert(names[k]).second) codes[k] = names[k];
   static const char kAlphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
   for (std::size_t k = 0; k < names.size(); ++k) {
-    if (names[k].size() <= 3) continue;
+    if (!codes[k].empty() || keeps(names[k])) {
+      if (codes[k].empty()) codes[k] = names[k];  // the same name given twice
+      continue;
+    }
     std::string base = Sanitised(names[k]).substr(0, 3);
     for (char& c : base)
       if (static_cast<unsigned char>(c) >= 128) c = '_';
-    std::string code = base;
+    base.resize(3, '_');
+    std::string code = Sanitised(names[k]).size() <= 3 ? Sanitised(names[k]) : base;
     // Keep as much of the name as possible: vary the last character, then
     // the last two, then take any free code.
     for (int i = 0; used.count(code) && i < 36; ++i) code = base.substr(0, 2) + kAlphabet[i];

@@ -254,9 +254,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ShortCodes, KeepShortOnesAndMapLongOnesUniquely) {
   std::vector<std::string> mapping;
-  auto codes = ShortCodes({"ABCD", "ABCE", "ABC", "AB", "A B"}, mapping);
-  EXPECT_EQ(codes, (std::vector<std::string>{"AB0", "AB1", "ABC", "AB", "A_B"}));
-  EXPECT_EQ(mapping, (std::vector<std::string>{"ABCD = AB0", "ABCE = AB1"}));
+  auto codes = ShortCodes({"ABCD", "ABCE", "ABC", "AB", "A B", "A\tB", "A_B"}, mapping);
+  EXPECT_EQ(codes, (std::vector<std::string>{"AB0", "AB1", "ABC", "AB", "A_0", "A_1", "A_B"}));
+  EXPECT_EQ(mapping,
+            (std::vector<std::string>{"ABCD = AB0", "ABCE = AB1", "A B = A_0", "A\tB = A_1"}));
 }
 
 TEST(ShortCodes, ThousandsOfLongNamesStayUnique) {
