@@ -60,7 +60,7 @@ std::string MakeFits() {
 void BM_CsvParse(benchmark::State& state) {
   const std::string path = MakeCsv();
   for (auto _ : state) {
-    const std::string text = *teril::ReadFileIfExists(path);
+    const std::string text = std::move(*teril::ReadFileIfExists(path));
     auto table = teril::ReadTable(text, "million.csv");
     benchmark::DoNotOptimize(table.value.back());
   }
@@ -70,7 +70,7 @@ BENCHMARK(BM_CsvParse)->Unit(benchmark::kMillisecond);
 void BM_CsvImport(benchmark::State& state) {
   const std::string path = MakeCsv();
   for (auto _ : state) {
-    const std::string text = *teril::ReadFileIfExists(path);
+    const std::string text = std::move(*teril::ReadFileIfExists(path));
     auto table = teril::ReadTable(text, "million.csv");
     auto curve = teril::BuildImport(table, teril::DefaultImportOptions(table), path);
     teril::WriteImport(curve);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <unordered_map>
@@ -208,14 +209,17 @@ class RowParser {
         s = Trim(s.substr(1));
       }
     }
-    if (IsMissing(s)) return kNaN;
+    if (s.empty()) return kNaN;
     const char* first = s.data();
     const char* last = s.data() + s.size();
     if (*first == '+') ++first;
     double v = 0;
     auto r = std::from_chars(first, last, v);
     if (r.ec == std::errc::result_out_of_range) return kNaN;
-    if (r.ec != std::errc() || r.ptr != last) Bad(cell, column, "is not a number");
+    if (r.ec != std::errc() || r.ptr != last) {
+      if (IsMissing(s)) return kNaN;
+      Bad(cell, column, "is not a number");
+    }
     if (!std::isfinite(v)) return kNaN;
     return v;
   }
@@ -268,6 +272,20 @@ LightCurveTable ReadTable(std::string_view text, const std::string& source) {
     fixedObserver = observers.Index(header.obsCode);
   const bool hasObserver = plan.observer >= 0 || fixedObserver >= 0;
   const bool hasError = plan.error >= 0 || (plan.fluxError >= 0 && plan.fluxForError >= 0);
+
+  // One row per line at most: the columns are sized once.
+  std::size_t lineCount = 1;
+  for (const char* p = text.data();
+       (p = static_cast<const char*>(std::memchr(p, '\n', text.data() + text.size() - p))) !=
+       nullptr;
+       ++p)
+    ++lineCount;
+  table.time.reserve(lineCount);
+  table.value.reserve(lineCount);
+  table.flags.reserve(lineCount);
+  if (hasError) table.error.reserve(lineCount);
+  if (plan.band >= 0) table.band.reserve(lineCount);
+  if (hasObserver) table.observer.reserve(lineCount);
 
   RowParser parse(table, header);
   TextLines lines(text);
