@@ -36,7 +36,7 @@ enum class SignalMode { Magnitudes = 1, RelativeFlux = 2 };
 // observer would pick (see DefaultImportOptions for the band).
 struct ImportOptions {
   std::vector<std::string> bands;              // "Bands": empty when the file has no band column
-  FluxColumn flux = FluxColumn::Pdcsap;        // "Flux column"
+  FluxColumn flux = FluxColumn::Pdcsap;        // "Flux column": passed to ReadLightCurve
   QualityMask mask = QualityMask::Default;     // "Quality mask"
   SignalMode signal = SignalMode::Magnitudes;  // "Signal"
   bool dropFlagged = true;                     // "Drop flagged rows"
