@@ -9,7 +9,7 @@
 # behaviour) and are not written by this script.
 set -euo pipefail
 cd "$(dirname "$0")/corpus"
-mkdir -p data_file settings marks frequency_list number notation intervals
+mkdir -p data_file settings marks frequency_list number notation intervals table fits
 
 printf '\x05\x00\x00245.5678  12.345 ABC\n245.6000  12.400 XYZ\n' > data_file/plain_lf
 printf '\x05\x00\x00# HJD V\r\n2459000.1234 12.345 AB\r\n2459000.2234 12.355\tCD\r\n' > data_file/crlf_header
@@ -66,3 +66,109 @@ printf '\x05\x00%s' '1	1.0	3	3.0
 printf '\x00\x01%s' '1 1e300 2 -1e300
 1 1 2
 ' > intervals/huge_times_short_line
+
+# table: the first byte chooses the import (bit 0 relative flux, bit 1 keep
+# flagged rows, bit 2 every band); the rest is the file.
+printf '\x00%s' 'oid,expid,hjd,mjd,mag,magerr,catflags,filtercode
+1,1,2458300.1,58299.6,15.100,0.020,0,zg
+1,2,2458300.2,58299.7,15.200,0.021,32768,zg
+1,3,2458300.3,58299.8,14.900,0.019,0,zr
+' > table/ztf
+printf '\x04%s' 'HJD,UT Date,Camera,FWHM,Limit,mag,mag_err,flux(mJy),flux_err,Filter
+2457000.1,2014-12-09.6,bd,1.5,17.2,13.50,0.02,14.1,0.2,V
+2457001.1,2014-12-10.6,bd,1.5,16.9,>16.9,99.99,0.05,0.1,V
+' > table/asassn_old
+printf '\x01%s' 'JD,Flux,Flux Error,Mag,Mag Error,Limit,FWHM,Filter,Quality
+2458000.5,10.0,0.1,14.0,0.011,17.5,1.6,g,G
+2458001.5,10.0,0.1,14.1,0.012,17.5,1.6,V,B
+' > table/asassn_new
+printf '\x05%s' 'source_id,solution_id,band,time,mag,flux,flux_error,flux_over_error,rejected_by_photometry,rejected_by_variability
+1,2,G,1700.5,15.0,1000.0,10.0,100.0,false,false
+1,2,BP,1700.6,15.4,500.0,5.0,100,true,false
+1,2,RP,1700.7,,,,,false,False
+' > table/gaia
+printf '\x02\xEF\xBB\xBF%s' 'JD,Magnitude,Uncertainty,HQuncertainty,Band,Observer Code,Comment Code(s)
+2459000.1,10.5,0.1,,V,ABC,
+2459000.2,<11.0,,,Vis.,XYZW,"B, Z"
+2459000.3,10.7,0.05,,V,LONGCODE,
+' | sed 's/$/\r/' > table/aavso_bom_crlf
+printf '\x00%s' '#TYPE=EXTENDED
+#OBSCODE=TST01
+#DELIM=,
+#DATE=HJD
+SS CYG,2450702.1234,11.235,0.003,V,NO,STD,105,10.593,110,11.090,1.561,1,070613,na
+SS CYG,2450702.1254,<11.5,na,B,NO,STD,105,na,110,na,na,1,070613,na
+' > table/aavso_extended
+printf '\x00JD\tmag\terr\tobserver\n2459000.5\t12.0\t0.01\tAB\n2459000.6\t12.1\t\tAB\n' > table/tsv
+printf '\x01%s' '# %ECSV 1.0
+# ---
+# datatype:
+# - {name: btjd, datatype: float64}
+btjd flux flux_err band
+1500.5 100.0 1.0 "T b"
+1500.6 0 1.0 r
+' > table/ecsv
+printf '\x00JD,mag\r2459000.5,12.0\r2459000.6,-1000\r' > table/lone_cr_huge
+printf '\x00JD,mag,err\n2459000.1,12.3,0.1\n2459000.2' > table/cut_row
+printf '\x00JD;mag\n2459000,1;12,3\n' > table/decimal_comma
+
+# fits: the first byte chooses the flux column (bit 0 SAP) and the quality
+# mask (bits 1-2); the rest is the file, made here by the FITS rules
+# (80-character cards in 2880-byte blocks, big-endian binary table).
+python3 - <<'PY'
+import math, struct
+
+def header(cards):
+    text = "".join(c.ljust(80)[:80] for c in cards + ["END"])
+    return text.ljust((len(text) + 2879) // 2880 * 2880).encode("ascii")
+
+def card(key, value):
+    if isinstance(value, str):
+        value = ("'" + value.ljust(8) + "'").ljust(20)
+    elif isinstance(value, bool):
+        value = ("T" if value else "F").rjust(20)
+    else:
+        value = str(value).rjust(20)
+    return key.ljust(8) + "= " + value
+
+def light_curve(rows, mission="TESS", time=True, cut=0, image=False):
+    primary = header([card("SIMPLE", True), card("BITPIX", 8), card("NAXIS", 0),
+                      card("EXTEND", True), card("TELESCOP", mission),
+                      card("RA_OBJ", 123.5), card("DEC_OBJ", -45.25)])
+    if image:
+        return primary
+    columns = ([("TIME", "D")] if time else []) + [("PDCSAP_FLUX", "E"),
+               ("PDCSAP_FLUX_ERR", "E"), ("SAP_FLUX", "E"), ("QUALITY", "J")]
+    width = sum(8 if f == "D" else 4 for _, f in columns)
+    cards = [card("XTENSION", "BINTABLE"), card("BITPIX", 8), card("NAXIS", 2),
+             card("NAXIS1", width), card("NAXIS2", len(rows)), card("PCOUNT", 0),
+             card("GCOUNT", 1), card("TFIELDS", len(columns))]
+    for k, (name, form) in enumerate(columns, 1):
+        cards += [card("TTYPE%d" % k, name), card("TFORM%d" % k, form)]
+    cards += [card("BJDREFI", 2457000), card("BJDREFF", 0.0), card("TIMESYS", "TDB"),
+              card("TIMEREF", "SOLARSYSTEM")]
+    data = b""
+    for t, f, e, q in rows:
+        if time:
+            data += struct.pack(">d", t)
+        data += struct.pack(">fffi", f, e, 2 * f, q)
+    data = data.ljust((len(data) + 2879) // 2880 * 2880, b"\0")
+    whole = primary + header(cards) + data
+    return whole[:len(whole) - cut] if cut else whole
+
+nan = float("nan")
+rows = [(1500.0, 1000.0, 10.0, 0), (nan, 50.0, 1.0, 0), (1500.2, nan, 1.0, 0),
+        (1500.3, 100.0, 1.0, 32), (1500.4, -5.0, 1.0, 0), (1500.5, 10.0, 0.1, 2048)]
+seeds = {
+    "tess_default": (b"\x00", light_curve(rows)),
+    "kepler_sap_hard": (b"\x03", light_curve(rows, mission="Kepler")),
+    "k2_none": (b"\x04", light_curve(rows, mission="K2")),
+    "no_time": (b"\x00", light_curve(rows, time=False)),
+    "image_only": (b"\x00", light_curve(rows, image=True)),
+    "cut_data": (b"\x00", light_curve(rows, cut=2880)),
+    "cut_header": (b"\x00", light_curve(rows, cut=5000)),
+}
+for name, (choice, body) in seeds.items():
+    with open("fits/" + name, "wb") as out:
+        out.write(choice + body)
+PY
