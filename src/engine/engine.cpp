@@ -11,7 +11,6 @@ Engine::Engine(ConsoleHost& h, Dialogs& d, EngineOptions opts)
   if (options.workFolder.empty()) options.workFolder = WorkFolderFromEnvironment();
   run.workFolder = options.workFolder;
   checks = {{"Inversex1", true}, {"HighLightAuthor1", true}, {"HintPos", true}, {"N2D", true}, {"Savepicture1", true}};
-  approx.finalOutput = [this] { WriteApproximationOutput(*this); };
   console.runNamedCommand = [this](const std::string& name) { return RunNamedCommand(*this, name); };
 }
 

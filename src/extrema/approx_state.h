@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -36,10 +35,6 @@ struct ApproxState {
   // Threads of the grid search: 0 = as many as the machine has (the result
   // is the same bit for bit whatever the count), 1 = the calling thread only.
   int scanThreads = 0;
-  // Called at the end of a run with PrintResults = 1 that reached the
-  // extremum (curve, _apr.dat, marks, extr.dat, picture). Not called on an
-  // early return.
-  std::function<void()> finalOutput;
 
   // ---- Results of the last Approximate call ----
   // All times are in the unit of t; c5, c6, x0 stay in u (see lsq).
