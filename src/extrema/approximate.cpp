@@ -3,8 +3,8 @@
 #include <cmath>
 #include <string>
 
-#include "engine/engine.h"
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "extrema/approximate_internal.h"
 #include "extrema/models.h"
 #include "extrema/scan_nonlinear.h"
@@ -123,8 +123,7 @@ ApproxStep ApproximationRun::LinearFit() {
   for (int i = s_.n + 1; i <= kMaxUnknowns; ++i) s_.Coef[i] = 0.0;
   if (entry.curvatureM == m) s_.CurvatureSign = s_.Coef[m];
 
-  if (entry.wrongCurvature != Method::kNone &&
-      (s_.Coef[2] >= 0) != (s_.CurvatureSign >= 0)) {
+  if (entry.wrongCurvature != Method::kNone && (s_.Coef[2] >= 0) != (s_.CurvatureSign >= 0)) {
     st_.Log("The central part is curved in the wrong direction. WSL instead of choosen method");
     st_.method = Number(entry.wrongCurvature);
     return ApproxStep::kPass;
@@ -209,32 +208,14 @@ ApproximationResult Approximate(Engine& engine, Method method) {
   int number = Number(method);
   ApproximationRun run(engine, number);
   run.Run();
-  const ApproxState& a = engine.approx;
   const LsqState& s = engine.lsq;
   ApproximationResult r;
+  static_cast<ExtremumResults&>(r) = engine.approx;
   r.requested = method;
   r.method = MethodOf(number);
-  r.completed = a.completed;
-  r.fitFailed = a.fitFailed;
-  r.outOfInterval = a.outOfInterval;
-  r.ExtremumTime = a.ExtremumTime;
-  r.ExtremumTimeSigma = a.ExtremumTimeSigma;
-  r.ExtremumMag = a.ExtremumMag;
-  r.ExtremumMagSigma = a.ExtremumMagSigma;
-  r.Sigma2 = a.Sigma2;
   r.m = s.m;
   r.n = s.n;
-  for (int k = 1; k < kLsqDim; ++k) {
-    r.Coef[k] = s.Coef[k];
-    r.CoefSigma[k] = a.CoefSigma[k];
-  }
-  r.hasDuration = a.hasDuration;
-  r.EclipseDuration = a.EclipseDuration;
-  r.EclipseDurationSigma = a.EclipseDurationSigma;
-  r.c5Time = a.c5Time;
-  r.c6Time = a.c6Time;
-  r.FallbackFlag = a.FallbackFlag;
-  r.isMinimum = a.isMinimum;
+  for (int k = 1; k < kLsqDim; ++k) r.Coef[k] = s.Coef[k];
   return r;
 }
 

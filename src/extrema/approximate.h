@@ -29,6 +29,7 @@
 // NormalMatrix), where the later commands read them.
 #pragma once
 
+#include "extrema/approx_state.h"
 #include "extrema/models.h"
 #include "lsq/lsq_state.h"
 
@@ -36,25 +37,13 @@ namespace teril {
 
 class Engine;
 
-// What one Approximate call gives.
-struct ApproximationResult {
+// What one Approximate call gives: the results (as engine.approx keeps
+// them), the method asked for and the one used, and the fit.
+struct ApproximationResult : ExtremumResults {
   Method requested = Method::kNone;  // the method asked for
   Method method = Method::kNone;     // the method used: differs after a fallback
-  bool completed = false;      // false: too few points (sigma T = 1e32, nothing else set)
-  bool fitFailed = false;      // sigma T is the failure value (the interval width)
-  bool outOfInterval = false;  // moment outside [c5, c6]: T, sigma T, M, sigma M are 9999
-  double ExtremumTime = 0, ExtremumTimeSigma = 0;  // T, sigma T (unit of t)
-  double ExtremumMag = 0, ExtremumMagSigma = 0;    // M, sigma M
-  double Sigma2 = 0;                               // ResidualSum / (N - n), or 1e32
-  int m = 0, n = 0;                                // linear coefficients, all parameters
-  double Coef[kLsqDim] = {};       // C_1..C_n; the nonlinear ones in u
-  double CoefSigma[kLsqDim] = {};  // sigma(C_k), 9999 where undefined
-  // Duration of the central part (methods 5 to 9) and its sigma (9999: none).
-  bool hasDuration = false;
-  double EclipseDuration = 0, EclipseDurationSigma = 0;
-  double c5Time = 0, c6Time = 0;  // c5 and c6 mapped to time
-  int FallbackFlag = 0;  // 1: spline, WSAP, NAV or Mik replaced by a simpler model
-  bool isMinimum = false;  // M >= mean signal: a minimum of brightness
+  int m = 0, n = 0;                  // linear coefficients, all parameters
+  double Coef[kLsqDim] = {};         // C_1..C_n; the nonlinear ones in u
 };
 
 ApproximationResult Approximate(Engine& engine, Method method);

@@ -204,8 +204,7 @@ ApproxStep CorrectBsk(ApproxRunState& run, const CorrectionStep& step) {
   if (C[5] > 4.0) C[5] = 4.0;
   if (C[3] < -1.0 || C[3] > 1.0) C[3] = run.a.parabolaMoment;
   // With c6 pinned only x0 and c5 were solved for.
-  const bool goOn =
-      (run.pinned || step.Big(5)) && step.Big(4) && step.Big(3) && !step.tooMany;
+  const bool goOn = (run.pinned || step.Big(5)) && step.Big(4) && step.Big(3) && !step.tooMany;
   return goOn ? ApproxStep::kCycle : ApproxStep::kFinal;
 }
 

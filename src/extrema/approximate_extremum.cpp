@@ -2,8 +2,8 @@
 // errors by method, the central-interval check and the conversion to time.
 #include <cmath>
 
-#include "engine/engine.h"
 #include "base/numfmt.h"
+#include "engine/engine.h"
 #include "extrema/approximate_internal.h"
 #include "extrema/models.h"
 #include "lsq/fit.h"
@@ -118,8 +118,8 @@ void ApproximationRun::Residuals() {
 ApproxStep ApproximationRun::Final() {
   const MethodEntry& entry = Entry();
   if (entry.hasCentre)
-    st_.Log(" after iter c5=" + General(s_.c5) + "  c6=" + General(s_.c6) + "  c3=" +
-            General(s_.x0) + "  c2=" + General(s_.Coef[2]));
+    st_.Log(" after iter c5=" + General(s_.c5) + "  c6=" + General(s_.c6) +
+            "  c3=" + General(s_.x0) + "  c2=" + General(s_.Coef[2]));
 
   LoadNonlinear();
   Residuals();
@@ -286,8 +286,7 @@ ExtremumEstimate MidpointExtremum(ApproxRunState& run) {
   ExtremumEstimate est;
   est.failed = !SigmaCheck(run, n, false, false);
   est.T = (s.c5 + s.c6) / 2.0;
-  est.sT =
-      SqrtOr((A[n - 1][n - 1] + 2.0 * A[n - 1][n] + A[n][n]) * sig2 / 4.0, kFailedSigmaU);
+  est.sT = SqrtOr((A[n - 1][n - 1] + 2.0 * A[n - 1][n] + A[n][n]) * sig2 / 4.0, kFailedSigmaU);
   est.M = s.Coef[1];
   est.sM = SqrtOr(sig2 * A[1][1], 9999);
   est.hasDuration = true;
@@ -338,8 +337,8 @@ ExtremumEstimate ApExtremum(ApproxRunState& run) {
   } else {
     est.T = (c5 + c6) / 2.0 - C3 / (2.0 * C2);
     const int idx[5] = {1, 2, 3, 4, 5};
-    const double g[5] = {0.0, C3 / (2.0 * C2 * C2), -1.0 / (2.0 * C2),
-                         run.heldLeft ? 0.0 : 0.5, run.heldRight ? 0.0 : 0.5};
+    const double g[5] = {0.0, C3 / (2.0 * C2 * C2), -1.0 / (2.0 * C2), run.heldLeft ? 0.0 : 0.5,
+                         run.heldRight ? 0.0 : 0.5};
     est.sT = SqrtOr(sig2 * QuadraticForm(s, idx, g, 5), kFailedSigmaU);
   }
   s.ModelCode = 7;

@@ -27,9 +27,9 @@ struct ApproxRunState {
   double gridC5 = 0.0, gridC6 = 0.0;
   bool secondChance = false;  // spline: the grid values once more
   int corrections = 0;
-  bool degenerate = false;                    // AP: both joins move as one
+  bool degenerate = false;                   // AP: both joins move as one
   bool heldLeft = false, heldRight = false;  // AP joins held at the interval ends
-  bool pinned = false;                        // BSK with c6 at its lower bound 1e-4
+  bool pinned = false;                       // BSK with c6 at its lower bound 1e-4
 
   // u of point i, 0 outside 1..N.
   double U(int i) const;
@@ -43,7 +43,7 @@ struct ExtremumEstimate {
   bool central = false;      // the moment must lie inside [c5, c6]
   bool hasDuration = false;  // D = c6 - c5 with sigma sD (9999: none)
   double D = 0, sD = 0;
-  bool replace = false;      // the fit is not usable: the method's `failedFit` instead
+  bool replace = false;  // the fit is not usable: the method's `failedFit` instead
 };
 
 // One differential correction: the solved steps delta[m+1..n] of the
@@ -55,31 +55,38 @@ struct CorrectionStep {
   bool Big(int i) const;
 };
 
+// The kinds of the steps a method entry names (function types).
+// f[1..m] (and in DerivativeMode the derivative columns) at u; sets m, n.
+using PerPoint = void(ApproxRunState& run, double u);
+// After a linear fit: kCorrection to go on, or another step.
+using AfterFit = ApproxStep(ApproxRunState& run);
+// Inverts the normal matrix of a correction of order n; returns the number
+// of parameters then in use.
+using Solver = int(ApproxRunState& run, int n);
+// Applies one correction; kCycle to go on, kFinal when converged, kPass
+// when a fallback replaced the method.
+using Corrector = ApproxStep(ApproxRunState& run, const CorrectionStep& step);
+// The extremum with its errors from Coef and the inverse normal matrix.
+using Estimator = ExtremumEstimate(ApproxRunState& run);
+
 // One approximation method: what each step of the engine does for it.
 struct MethodEntry {
   Method method;
-  int modelCode;        // model of EvalBasis; 0 for the polynomials (no grid search)
-  int extraParams;      // polynomials: parameters beyond the m coefficients
-  int curvatureM;       // a linear fit with this m sets CurvatureSign to C_m (0: never)
-  bool hasCentre;       // x0 is a parameter, at n - 2 (BSK, sech)
-  bool noncentralCheck;  // outer parts that are too small: the parabola instead
-  int singularParams;   // parameters kept when the linear system is singular (0: all)
+  int modelCode;          // model of EvalBasis; 0 for the polynomials (no grid search)
+  int extraParams;        // polynomials: parameters beyond the m coefficients
+  int curvatureM;         // a linear fit with this m sets CurvatureSign to C_m (0: never)
+  bool hasCentre;         // x0 is a parameter, at n - 2 (BSK, sech)
+  bool noncentralCheck;   // outer parts that are too small: the parabola instead
+  int singularParams;     // parameters kept when the linear system is singular (0: all)
   Method wrongCurvature;  // the central part curved against the parabola: this instead
   Method narrowCentre;    // c6 - c5 below 0.01 during the corrections: this instead
   Method failedFit;       // `extremum` asks to replace the fit: this instead
 
-  // f[1..m] (and in DerivativeMode the derivative columns) at u; sets m, n.
-  void (*basis)(ApproxRunState& run, double u);
-  // After a linear fit: kCorrection to go on, or another step.
-  ApproxStep (*afterFit)(ApproxRunState& run);
-  // Inverts the normal matrix of a correction of order n; returns the
-  // number of parameters then in use.
-  int (*solve)(ApproxRunState& run, int n);
-  // Applies one correction; kCycle to go on, kFinal when converged, kPass
-  // when a fallback replaced the method.
-  ApproxStep (*correct)(ApproxRunState& run, const CorrectionStep& step);
-  // The extremum with its errors from Coef and the inverse normal matrix.
-  ExtremumEstimate (*extremum)(ApproxRunState& run);
+  PerPoint* basis;
+  AfterFit* afterFit;  // nullptr: on to the corrections
+  Solver* solve;
+  Corrector* correct;  // nullptr: no corrections
+  Estimator* extremum;
 };
 
 // The entry of a method number 1..11 (any other number: the polynomial's).
@@ -92,33 +99,11 @@ int ParamsOfMethod(const MethodEntry& entry, int m);
 
 namespace method_steps {
 
-// Bases.
-void PolynomialBasis(ApproxRunState& run, double u);
-void SymPolynomialBasis(ApproxRunState& run, double u);
-void ModelBasis(ApproxRunState& run, double u);
-
-// Solvers of the correction system.
-int SolveAll(ApproxRunState& run, int n);
-int SolveAp(ApproxRunState& run, int n);
-int SolveBsk(ApproxRunState& run, int n);
-
-// Corrections.
-ApproxStep CorrectCentre(ApproxRunState& run, const CorrectionStep& step);
-ApproxStep CorrectPower(ApproxRunState& run, const CorrectionStep& step);
-ApproxStep CorrectWalls(ApproxRunState& run, const CorrectionStep& step);
-ApproxStep CorrectAp(ApproxRunState& run, const CorrectionStep& step);
-ApproxStep CorrectBsk(ApproxRunState& run, const CorrectionStep& step);
-ApproxStep CorrectSech(ApproxRunState& run, const CorrectionStep& step);
-
-// Extremum estimators.
-ExtremumEstimate PolynomialExtremum(ApproxRunState& run);
-ExtremumEstimate SymPolynomialExtremum(ApproxRunState& run);
-ExtremumEstimate PowerExtremum(ApproxRunState& run);
-ExtremumEstimate MidpointExtremum(ApproxRunState& run);
-ExtremumEstimate SplineExtremum(ApproxRunState& run);
-ExtremumEstimate ApExtremum(ApproxRunState& run);
-ExtremumEstimate BskExtremum(ApproxRunState& run);
-ExtremumEstimate SechExtremum(ApproxRunState& run);
+PerPoint PolynomialBasis, SymPolynomialBasis, ModelBasis;
+Solver SolveAll, SolveAp, SolveBsk;
+Corrector CorrectCentre, CorrectPower, CorrectWalls, CorrectAp, CorrectBsk, CorrectSech;
+Estimator PolynomialExtremum, SymPolynomialExtremum, PowerExtremum, MidpointExtremum,
+    SplineExtremum, ApExtremum, BskExtremum, SechExtremum;
 
 }  // namespace method_steps
 

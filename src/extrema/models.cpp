@@ -95,10 +95,13 @@ using namespace kernels;
 
 // ---- The basis and the derivative columns of each model ----
 
-int WspBasis(double u, const LsqState& s, double* f) {
-  BasisWsp(u, s.c5, s.c6, f);
+// The basis of a model that depends on c5 and c6 alone.
+template <void (*kBasis)(double, double, double, double*)>
+int JoinsBasis(double u, const LsqState& s, double* f) {
+  kBasis(u, s.c5, s.c6, f);
   return 0;
 }
+
 void WspDerivatives(double u, const LsqState& s, double* f) {
   const double *C = s.Coef, c5 = s.c5, c6 = s.c6;
   const double d = u - (c5 + c6) / 2.0;
@@ -106,10 +109,6 @@ void WspDerivatives(double u, const LsqState& s, double* f) {
   f[5] = -C[2] * d - (u > c6 ? 1.5 * C[3] * std::sqrt(u - c6) : 0.0);
 }
 
-int WslBasis(double u, const LsqState& s, double* f) {
-  BasisWsl(u, s.c5, s.c6, f);
-  return 0;
-}
 void WslDerivatives(double u, const LsqState& s, double* f) {
   const double* C = s.Coef;
   f[4] = 0.0;
@@ -160,10 +159,6 @@ void PowerDerivatives(double u, const LsqState& s, double* f) {
   }
 }
 
-int WsapBasis(double u, const LsqState& s, double* f) {
-  BasisWsap(u, s.c5, s.c6, f);
-  return 0;
-}
 void WsapDerivatives(double u, const LsqState& s, double* f) {
   const double *C = s.Coef, c5 = s.c5, c6 = s.c6;
   const double d = u - (c5 + c6) / 2.0;
@@ -182,10 +177,6 @@ void SplineDerivatives(double u, const LsqState& s, double* f) {
   f[7] = u > s.c6 ? -2.0 * (u - s.c6) * s.Coef[5] : 0.0;
 }
 
-int ApBasis(double u, const LsqState& s, double* f) {
-  BasisAp(u, s.c5, s.c6, f);
-  return 0;
-}
 void ApDerivatives(double u, const LsqState& s, double* f) {
   const double *C = s.Coef, c5 = s.c5, c6 = s.c6;
   const double d = u - (c5 + c6) / 2.0;
@@ -254,13 +245,13 @@ void SechDerivatives(double u, const LsqState& s, double* f) {
 
 // By model code 1..9.
 const ModelEntry kModels[] = {
-    {3, 5, WspBasis, WspDerivatives},
-    {3, 5, WslBasis, WslDerivatives},
+    {3, 5, JoinsBasis<BasisWsp>, WspDerivatives},
+    {3, 5, JoinsBasis<BasisWsl>, WslDerivatives},
     {3, 5, NavBasis, PowerDerivatives<false>},
     {3, 5, MikBasis, PowerDerivatives<true>},
-    {3, 5, WsapBasis, WsapDerivatives},
+    {3, 5, JoinsBasis<BasisWsap>, WsapDerivatives},
     {5, 7, SplineBasis, SplineDerivatives},
-    {3, 5, ApBasis, ApDerivatives},
+    {3, 5, JoinsBasis<BasisAp>, ApDerivatives},
     {2, 5, BskBasis, BskDerivatives},
     {2, 5, SechBasis, SechDerivatives},
 };

@@ -17,19 +17,20 @@ constexpr int kMethodCount = 11;
 // The approximation methods. The numbers are those shown in the files and
 // the dialogs (extr.dat, "Choose method"), so they never change.
 enum class Method {
-  kNone = 0,
-  kPolynomial = 1,
-  kSymPolynomial = 2,
-  kNav = 3,
-  kMik = 4,
-  kWsp = 5,
-  kWsl = 6,
-  kWsap = 7,
-  kSpline = 8,
-  kAp = 9,
-  kBsk = 10,
-  kSech = 11,
+  kNone,
+  kPolynomial,
+  kSymPolynomial,
+  kNav,
+  kMik,
+  kWsp,
+  kWsl,
+  kWsap,
+  kSpline,
+  kAp,
+  kBsk,
+  kSech
 };
+static_assert(static_cast<int>(Method::kWsp) == 5 && static_cast<int>(Method::kSech) == 11);
 constexpr int Number(Method method) { return static_cast<int>(method); }
 // The method of a number 1..11; any other number is kNone.
 constexpr Method MethodOf(int number) {
