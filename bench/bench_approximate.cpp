@@ -27,13 +27,11 @@ void BM_Approximate(benchmark::State& state) {
   engine->console.writeLogFile = false;
   bench::LoadFlatEclipse(*engine, n);
   for (auto _ : state) {
-    int prelim = 1;
     engine->lsq.m = 3;
-    Approximate(*engine, prelim, 0);
-    int m = method;
+    Approximate(*engine, Method::kPolynomial);
     engine->lsq.m = method == 8 ? 5 : 3;
-    Approximate(*engine, m, 0);
-    benchmark::DoNotOptimize(engine->approx.ExtremumTime);
+    const ApproximationResult r = Approximate(*engine, MethodOf(method));
+    benchmark::DoNotOptimize(r.ExtremumTime);
   }
   state.SetLabel(ShortName(method));
 }

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "engine/named_command.h"
-#include "extrema/approximation_commands.h"
 
 namespace teril {
 
@@ -11,7 +10,6 @@ Engine::Engine(ConsoleHost& h, Dialogs& d, EngineOptions opts)
     : host(h), dialogs(d), console(h), options(std::move(opts)) {
   if (options.workFolder.empty()) options.workFolder = WorkFolderFromEnvironment();
   run.workFolder = options.workFolder;
-  approx.finalOutput = [this] { WriteApproximationOutput(*this); };
   console.runNamedCommand = [this](const std::string& name) { return RunNamedCommand(*this, name); };
 }
 

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -24,26 +23,9 @@ constexpr double kFailedSigmaU = 2;      // sigma of T in u when the fit failed
 
 struct ScanWorkspace;  // per-thread scratch of the grid search
 
-struct ApproxState {
-  ApproxState();
-  ~ApproxState();
-  ApproxState(const ApproxState&) = delete;
-  ApproxState& operator=(const ApproxState&) = delete;
-
-  // ---- Inputs ----
-  // Set by the batch processing: no "out of the central interval" message.
-  bool QuietOutOfInterval = false;
-  // Threads of the grid search: 0 = as many as the machine has (the result
-  // is the same bit for bit whatever the count), 1 = the calling thread only.
-  int scanThreads = 0;
-  // Called at the end of a run with PrintResults = 1 that reached the
-  // extremum (curve, _apr.dat, marks, extr.dat, picture). Not called on an
-  // early return.
-  std::function<void()> finalOutput;
-
-  // ---- Results of the last Approximate call ----
-  // All times are in the unit of t; c5, c6, x0 stay in u (see lsq).
-  int method = 0;          // the method finally used (after fallbacks)
+// The results of one Approximate call. All times are in the unit of t;
+// c5, c6, x0 stay in u (see lsq).
+struct ExtremumResults {
   bool completed = false;  // false: returned early ("Number of points too small.")
   bool fitFailed = false;  // sigma T set to the failure value (interval width)
   bool outOfInterval = false;  // moment outside [c5, c6]: the four results are 9999
@@ -61,6 +43,23 @@ struct ApproxState {
   bool isMinimum = false;        // M >= mean signal: a minimum of brightness
   bool degenerateAp = false;     // AP with both joins moving as one
   int corrections = 0;           // differential corrections made
+};
+
+struct ApproxState : ExtremumResults {
+  ApproxState();
+  ~ApproxState();
+  ApproxState(const ApproxState&) = delete;
+  ApproxState& operator=(const ApproxState&) = delete;
+
+  // ---- Inputs ----
+  // Set by the batch processing: no "out of the central interval" message.
+  bool QuietOutOfInterval = false;
+  // Threads of the grid search: 0 = as many as the machine has (the result
+  // is the same bit for bit whatever the count), 1 = the calling thread only.
+  int scanThreads = 0;
+
+  // ---- Results of the last Approximate call (ExtremumResults) ----
+  int method = 0;  // the method finally used (after fallbacks)
 
   // Moment (in u) of the last method-1 run with m = 3: the preliminary
   // parabola, used by BSK to reset x0.

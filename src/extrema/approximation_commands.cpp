@@ -20,11 +20,11 @@ std::string Int(long long v) { return Str(v); }
 void LogLabel(Engine& e, const std::string& label, double value) { e.LogLine(label + Num(value)); }
 
 // Basis of the final model at u, derivative columns included.
-void FinalBasis(Engine& e, int method, double u) {
+void FinalBasis(Engine& e, Method method, double u) {
   LsqState& s = e.lsq;
-  if (method == 1) {
+  if (method == Method::kPolynomial) {
     PolyBasis(s.m, u, s.BasisVector);
-  } else if (method == 2) {
+  } else if (method == Method::kSymPolynomial) {
     // The centre of the symmetrical polynomial is its last parameter.
     SymPolyBasis(s.m, s.Coef[s.n], u, s.Coef, true, s.BasisVector);
   } else {
@@ -73,10 +73,9 @@ std::string PictureName(const Engine& e, int method) {
   return name + ShortName(method) + ".bmp";
 }
 
-void WriteApproximationOutput(Engine& e) {
+void WriteApproximationOutput(Engine& e, const ApproximationResult& a) {
   LsqState& s = e.lsq;
-  const ApproxState& a = e.approx;
-  const int method = a.method;
+  const Method method = a.method;
   const std::string stem = ResultStem(e.run.inputFile);
 
   // The curve with its band, tabulated and drawn.
@@ -111,7 +110,7 @@ void WriteApproximationOutput(Engine& e) {
 
   // The central interval and the error cross.
   SetPenColor(e, 12);
-  if (method >= 5 && method <= 9) {
+  if (a.hasDuration) {
     DrawLine(e, ToPixelX(e, a.c5Time), 10, ToPixelX(e, a.c5Time), 300);
     DrawLine(e, ToPixelX(e, a.c6Time), 10, ToPixelX(e, a.c6Time), 300);
   }
@@ -132,12 +131,12 @@ void WriteApproximationOutput(Engine& e) {
   if (o.SaveDecision) {
     std::string line;
     if (!FileExists("extr.dat")) line = ExtrHeader() + "\n";
-    AppendToFile("extr.dat", line + ExtrLine(e, method) + "\n");
+    AppendToFile("extr.dat", line + ExtrLine(e, Number(method)) + "\n");
   }
 
   // The picture of the plot.
   if (e.checks.saveImage && e.canvas) {
-    std::string name = PictureName(e, method);
+    std::string name = PictureName(e, Number(method));
     SetPenColor(e, 0);
     const Rgb white{255, 255, 255};
     e.canvas->FillRect(0, 30, 119, 220, white);
@@ -157,18 +156,17 @@ void RunPolynomialCommand(Engine& e, int method) {
     return;
   }
   e.lsq.m = best;
-  int run = method;
-  Approximate(e, run, 1);
-  if (e.approx.completed) {
-    const LsqState& s = e.lsq;
-    LogLabel(e, "linear coef ", s.m);
-    LogLabel(e, "nonlinear coef ", s.n - s.m);
-    LogLabel(e, "sigma ", std::sqrt(e.approx.Sigma2));
-    LogLabel(e, "degree ", method == 1 ? s.m - 1 : 2 * s.m - 2);
-    LogLabel(e, "time of extremum ", e.approx.ExtremumTime);
-    LogLabel(e, "-+", e.approx.ExtremumTimeSigma);
-    LogLabel(e, "mag of extremum ", e.approx.ExtremumMag);
-    LogLabel(e, "-+", e.approx.ExtremumMagSigma);
+  const ApproximationResult r = Approximate(e, MethodOf(method));
+  if (r.completed) {
+    WriteApproximationOutput(e, r);
+    LogLabel(e, "linear coef ", r.m);
+    LogLabel(e, "nonlinear coef ", r.n - r.m);
+    LogLabel(e, "sigma ", std::sqrt(r.Sigma2));
+    LogLabel(e, "degree ", method == 1 ? r.m - 1 : 2 * r.m - 2);
+    LogLabel(e, "time of extremum ", r.ExtremumTime);
+    LogLabel(e, "-+", r.ExtremumTimeSigma);
+    LogLabel(e, "mag of extremum ", r.ExtremumMag);
+    LogLabel(e, "-+", r.ExtremumMagSigma);
   }
   e.LogLine(" ");
 }
@@ -177,50 +175,47 @@ void RunNonlinearCommand(Engine& e, int method) {
   e.LogLine(LongName(method));
   // The preliminary parabola sets the curvature sign; its own method
   // variable keeps a fallback inside it away from the command's method.
-  int parabola = 1;
   e.lsq.m = 3;
-  Approximate(e, parabola, 0);
-  int run = method;
+  Approximate(e, Method::kPolynomial);
   if (method == 8)
     e.lsq.m = 5;
   else if (method != 10 && method != 11)
     e.lsq.m = 3;
-  Approximate(e, run, 1);
+  const ApproximationResult r = Approximate(e, MethodOf(method));
+  if (r.completed) WriteApproximationOutput(e, r);
   const LsqState& s = e.lsq;
-  const ApproxState& a = e.approx;
   if (method == 11) e.host.MessageBox("c5,6=" + Num(s.c5) + " " + Num(s.c6));
   bool enough = method == 11 ? s.N > s.n : s.N >= s.n;
-  if (enough && a.completed) {
-    LogLabel(e, "linear coef ", s.m);
-    LogLabel(e, "nonlinear coef ", s.n - s.m);
-    LogLabel(e, "sigm ", std::sqrt(a.Sigma2));
-    LogLabel(e, "time of extremum ", a.ExtremumTime);
-    LogLabel(e, "-+", a.ExtremumTimeSigma);
-    LogLabel(e, "mag of extremum ", a.ExtremumMag);
-    LogLabel(e, "-+", a.ExtremumMagSigma);
-    switch (run) {  // the method actually used after any fallback
-      case 5:
-      case 6:
-        LogLabel(e, "Duration of eclipse ", a.EclipseDuration);
-        LogLabel(e, "-+", a.EclipseDurationSigma);
-        LogLabel(e, "c5 ", a.c5Time);
-        LogLabel(e, "c6 ", a.c6Time);
-        break;
-      case 7:
-        LogLabel(e, "c5 ", a.c5Time);
-        LogLabel(e, "c6 ", a.c6Time);
-        break;
-      case 3:
-      case 4:
-      case 9:
-        LogLabel(e, "c5 ", s.c5);
-        LogLabel(e, "c6 ", s.c6);
-        break;
-      default:
-        break;
+  if (enough && r.completed) {
+    LogLabel(e, "linear coef ", r.m);
+    LogLabel(e, "nonlinear coef ", r.n - r.m);
+    LogLabel(e, "sigm ", std::sqrt(r.Sigma2));
+    LogLabel(e, "time of extremum ", r.ExtremumTime);
+    LogLabel(e, "-+", r.ExtremumTimeSigma);
+    LogLabel(e, "mag of extremum ", r.ExtremumMag);
+    LogLabel(e, "-+", r.ExtremumMagSigma);
+    // The lines of the method actually used after any fallback.
+    const ExtraLines extra = MethodTable(Number(r.method)).extraLines;
+    if (extra == ExtraLines::kDurationAndJoins) {
+      LogLabel(e, "Duration of eclipse ", r.EclipseDuration);
+      LogLabel(e, "-+", r.EclipseDurationSigma);
+    }
+    if (extra == ExtraLines::kDurationAndJoins || extra == ExtraLines::kJoins) {
+      LogLabel(e, "c5 ", r.c5Time);
+      LogLabel(e, "c6 ", r.c6Time);
+    }
+    if (extra == ExtraLines::kParametersInU) {
+      LogLabel(e, "c5 ", s.c5);
+      LogLabel(e, "c6 ", s.c6);
     }
   }
   e.LogLine(" ");
+}
+
+ApproximationResult Approximate(Engine& engine, int& method, int printResults) {
+  ApproximationResult r = Approximate(engine, method);
+  if (printResults == 1 && r.completed) WriteApproximationOutput(engine, r);
+  return r;
 }
 
 void ToggleResidualMap(Engine& e) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/named_command.h"
+#include "extrema/approximate.h"
 
 namespace teril {
 
@@ -20,10 +21,10 @@ void RunPolynomialCommand(Engine& engine, int method);
 // Methods 3 to 11: the preliminary parabola, then the method.
 void RunNonlinearCommand(Engine& engine, int method);
 
-// What a final run leaves: the curve file and plot, the marks, the error
-// cross, the save question, extr.dat and the picture. Installed as the
-// engine's final-output hook.
-void WriteApproximationOutput(Engine& engine);
+// What a final run leaves, from its result `r` and the fit in engine.lsq:
+// the curve file and plot, the marks, the error cross, the save question,
+// extr.dat and the picture. Callers write it after a completed fit.
+void WriteApproximationOutput(Engine& engine, const ApproximationResult& r);
 
 // "inputFile" up to its first "." (the stem of the result files).
 std::string ResultStem(const std::string& inputFile);

@@ -96,12 +96,10 @@ void AppendAllMethod(Engine& e, const BatchResult& r, bool otherMethod) {
 void ComparePolynomialOrders(Engine& e, int method, int from, int to, GroupBest& g) {
   for (int m = from; m <= to; ++m) {
     e.lsq.m = m;
-    int used = method;
-    Approximate(e, used, 0);
-    const ApproxState& a = e.approx;
+    const ApproximationResult a = Approximate(e, MethodOf(method));
     if (!a.completed) continue;
     if (a.ExtremumTimeSigma < g.timeSigma) {
-      g.method = used;
+      g.method = Number(a.method);
       g.m = m;
       g.n = method == 1 ? 0 : 1;
       g.timeSigma = a.ExtremumTimeSigma;
@@ -137,7 +135,7 @@ void LogBest(Engine& e, int method) {
   e.LogLine("-+" + General(a.ExtremumTimeSigma));
   e.LogLine("mag of extremum " + General(a.ExtremumMag));
   e.LogLine("-+" + General(a.ExtremumMagSigma));
-  if (method == 5 || method == 6) {
+  if (MethodTable(method).extraLines == ExtraLines::kDurationAndJoins) {
     e.LogLine("Duration of eclipse " + General(a.EclipseDuration));
     e.LogLine("-+" + General(a.EclipseDurationSigma));
   }
@@ -195,10 +193,11 @@ MethodComparison CompareMethods(Engine& e) {
     }
     if (N < 7) continue;
     e.lsq.m = k == 8 ? 5 : 3;
-    int used = k;
-    Approximate(e, used, checked == 1 ? 1 : 0);
-    const ApproxState& a = e.approx;
+    const ApproximationResult a = Approximate(e, MethodOf(k));
     if (!a.completed) continue;
+    // The only method checked is the final run: its curve, files and picture.
+    if (checked == 1) WriteApproximationOutput(e, a);
+    const int used = Number(a.method);
     AppendAllMethod(e, FromLastRun(e, used), true);
     // A moment outside its central interval (its results are 9999) is listed
     // with all the methods but is no time of an extremum to file as the best.
@@ -233,9 +232,8 @@ void RunChosenMethods(Engine& e) {
   // The batch keeps the engine from saying that a moment lies outside the
   // central interval; the commands run later say it again.
   ScopedValue<bool> quiet(e.approx.QuietOutOfInterval, true);
-  int parabola = 1;
   e.lsq.m = 3;
-  Approximate(e, parabola, 0);
+  Approximate(e, Method::kPolynomial);
 
   const MethodComparison c = CompareMethods(e);
   int method = c.bestMethod;
@@ -244,8 +242,10 @@ void RunChosenMethods(Engine& e) {
     e.lsq.m = c.bestM;
     e.lsq.n = c.bestN;
     if (checked > 1 || method == 1 || method == 2) {
-      Approximate(e, method, 1);
-      fitted = e.approx.completed;
+      const ApproximationResult r = Approximate(e, MethodOf(method));
+      method = Number(r.method);
+      fitted = r.completed;
+      if (fitted) WriteApproximationOutput(e, r);
     }
   }
   if (!fitted) {

@@ -14,6 +14,37 @@ namespace teril {
 
 constexpr int kMethodCount = 11;
 
+// The approximation methods. The numbers are those shown in the files and
+// the dialogs (extr.dat, "Choose method"), so they never change.
+enum class Method {
+  kNone,
+  kPolynomial,
+  kSymPolynomial,
+  kNav,
+  kMik,
+  kWsp,
+  kWsl,
+  kWsap,
+  kSpline,
+  kAp,
+  kBsk,
+  kSech
+};
+static_assert(static_cast<int>(Method::kWsp) == 5 && static_cast<int>(Method::kSech) == 11);
+constexpr int Number(Method method) { return static_cast<int>(method); }
+// The method of a number 1..11; any other number is kNone.
+constexpr Method MethodOf(int number) {
+  return number >= 1 && number <= kMethodCount ? static_cast<Method>(number) : Method::kNone;
+}
+
+// The lines a command logs after the common results of a method.
+enum class ExtraLines {
+  kNone,
+  kDurationAndJoins,  // "Duration of eclipse", its error, c5 and c6 in time
+  kJoins,             // c5 and c6 in time
+  kParametersInU,     // c5 and c6 as fitted, in u
+};
+
 // One row of the method table, by MethodNumber 1..11.
 struct MethodInfo {
   const char* longName;     // log heading, e.g. "WSP approximation"
@@ -21,6 +52,7 @@ struct MethodInfo {
   const char* fileWord;     // extr.dat, e.g. "wsp"
   const char* menuCaption;  // e.g. "WSP"
   int modelCode;            // EvalBasis selector; 0 for methods 1 and 2
+  ExtraLines extraLines;    // what the command logs besides the moment and value
 };
 
 // The row of `method`; methods outside 1..11 get an empty row.
@@ -43,6 +75,21 @@ void PolyBasis(int m, double u, double* f);
 // `derivative`, also f[m+1] = -2 d sum_{k=2..m} (k-1) C[k] d^(2(k-2)), the
 // derivative of the model with respect to the centre u0.
 void SymPolyBasis(int m, double u0, double u, const double* C, bool derivative, double* f);
+
+// One nonlinear model: its counts, its basis and its derivative columns.
+// `basis` writes f[1..m] at u with the nonlinear parameters c5, c6 and x0
+// and returns how many outer parts of the spline the point lies in (0 for
+// every other model). `derivatives` writes the columns f[m+1..n]: dx/dc5 at
+// n-1, dx/dc6 at n (and dx/dx0 at 3 for codes 8 and 9), x = sum C_i f_i.
+struct ModelEntry {
+  int linear;  // m
+  int params;  // n
+  int (*basis)(double u, const LsqState& s, double* f);
+  void (*derivatives)(double u, const LsqState& s, double* f);
+};
+
+// The entry of a model code 1..9; nullptr for any other code.
+const ModelEntry* ModelOf(int modelCode);
 
 // The basis of s.ModelCode at u into s.BasisVector, with s.c5, s.c6, s.x0;
 // sets s.m and s.n. In s.DerivativeMode also fills the derivative columns

@@ -27,9 +27,7 @@ int ChoosePolynomialOrder(Engine& engine, int method) {
   double bestSigma = 0;
   for (int m = from; m <= to; ++m) {
     engine.lsq.m = m;
-    int used = method;
-    Approximate(engine, used, 0);
-    const double sigma = engine.approx.ExtremumTimeSigma;
+    const double sigma = Approximate(engine, MethodOf(method)).ExtremumTimeSigma;
     if (m == from || sigma < bestSigma) {
       best = m;
       bestSigma = sigma;

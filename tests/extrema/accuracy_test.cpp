@@ -54,7 +54,7 @@ TEST_P(Accuracy, MomentWithinThreeSigmaAndSigmaMatchesTheScatter) {
       // As the polynomial commands do: the order with the smallest error.
       ASSERT_GT(ChoosePolynomialOrder(*engine, method), 0);
       int used = method;
-      Approximate(*engine, used, 0);
+      Approximate(*engine, used);
     } else {
       Run(method);
     }

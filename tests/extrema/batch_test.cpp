@@ -75,10 +75,10 @@ class BatchRunTest : public testing::BatchTest {
   double PolynomialSigmaT(int m) {
     int p = 1;
     engine->lsq.m = 3;
-    Approximate(*engine, p, 0);
+    Approximate(*engine, p);
     engine->lsq.m = m;
     int method = 1;
-    Approximate(*engine, method, 0);
+    Approximate(*engine, method);
     return engine->approx.ExtremumTimeSigma;
   }
   // Three blocks of the times 0..8; block b has its minimum at t = b + 1.
@@ -173,7 +173,7 @@ TEST_F(BatchRunTest, AMomentOutsideItsIntervalIsListedButNeverTheBest) {
   Check({1, 8});
   int p = 1;
   engine->lsq.m = 3;
-  Approximate(*engine, p, 0);
+  Approximate(*engine, p);
   MethodComparison c = CompareMethods(*engine);
   const auto listed = DataLines(kAllMethodFile);
   ASSERT_EQ(listed.size(), 2u);
@@ -197,7 +197,7 @@ TEST_F(BatchRunTest, OverallBestIsTheSmallestSigma2NotTheSmallestSigmaT) {
   Check({1, 2});
   int p = 1;
   engine->lsq.m = 3;
-  Approximate(*engine, p, 0);
+  Approximate(*engine, p);
   MethodComparison c = CompareMethods(*engine);
   ASSERT_LT(c.group[2].timeSigma, c.group[1].timeSigma);
   ASSERT_LT(c.group[1].Sigma2, c.group[2].Sigma2);
@@ -207,7 +207,7 @@ TEST_F(BatchRunTest, OverallBestIsTheSmallestSigma2NotTheSmallestSigmaT) {
   // The kept order's variance is that of a plain run with that order.
   engine->lsq.m = c.group[1].m;
   int method = 1;
-  Approximate(*engine, method, 0);
+  Approximate(*engine, method);
   EXPECT_EQ(engine->approx.Sigma2, c.group[1].Sigma2);
 }
 

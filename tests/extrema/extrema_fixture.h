@@ -47,9 +47,9 @@ class ExtremaTest : public EngineTest {
   int Run(int method, int m = 3) {
     int prelim = 1;
     engine->lsq.m = 3;
-    Approximate(*engine, prelim, 0);
+    Approximate(*engine, prelim);
     engine->lsq.m = method == 8 ? 5 : m;
-    Approximate(*engine, method, 0);
+    Approximate(*engine, method);
     return method;
   }
 
