@@ -42,7 +42,12 @@ const std::string& AboutText();
 
 // Stored filters of the file dialogs (description|mask pairs).
 inline constexpr const char* kOpenTitle = "Select file";
-inline constexpr const char* kOpenFilter = "*.dat|*.dat|*.*$|*.*$|all files|*.*";
+// The program's data files, downloaded light curves (survey tables, AAVSO
+// files, FITS light curves; they are imported when opened), saved sets and
+// every file.
+inline constexpr const char* kOpenFilter =
+    "*.dat|*.dat|light curves|*.csv;*.tsv;*.ecsv;*.txt;*.fits;*.fit;*.fits.gz|*.*$|*.*$|"
+    "all files|*.*";
 inline constexpr const char* kImageTitle = "Выберете папку для сохранения файла:";
 inline constexpr const char* kImageFilter = "*.bmp|*.bmp";
 inline constexpr const char* kSaveAsTitle = "Save as...";

@@ -14,6 +14,7 @@
 #include "data/data_file.h"
 #include "data/settings.h"
 #include "data/sort.h"
+#include "formats/import_command.h"
 
 namespace teril {
 
@@ -210,8 +211,34 @@ std::optional<std::string> CannotOpen(const std::string& name) {
   return std::nullopt;
 }
 
+// A downloaded light curve (a survey table, an AAVSO file, a FITS light
+// curve) is imported into a data file of the program's own, which the run
+// then reads. Returns false when the import was refused or cancelled.
+// `fromStart`: the run starts on the file (not a reload with another x
+// column), so the columns an imported data file names are taken.
+bool ImportForeignFile(Engine& engine, bool fromStart) {
+  FileRunState& r = engine.run;
+  const ImportOutcome outcome = ImportIfForeign(engine, r.inputFile);
+  if (outcome.failed) return false;
+  if (outcome.imported) {
+    r.inputFile = outcome.dataFile;
+    // A third parameter that names the output file keeps it.
+    if (!(r.paramCount >= 3 && r.args[2] != "=" && r.args[2] != "-"))
+      DeriveOutputNames(r.inputFile, r.outputFile, r.marksFile);
+    engine.LogLine("  InputFile=");
+    engine.LogLine(r.inputFile);
+  }
+  // The columns an imported data file names, unless the command line chose.
+  if (outcome.columnX > 0 && (outcome.imported || (fromStart && r.paramCount < 2))) {
+    r.columnX = outcome.columnX;
+    r.columnS = outcome.columnS;
+    if (r.columnS > 0) engine.data.weightsLoaded = true;  // read with the points
+  }
+  return true;
+}
+
 // Steps 8 to 10: open and load. Returns false when the run ends.
-bool OpenAndLoad(Engine& engine) {
+bool OpenAndLoad(Engine& engine, bool fromStart) {
   FileRunState& r = engine.run;
   bool frequenciesRead = false;
   for (;;) {
@@ -220,6 +247,7 @@ bool OpenAndLoad(Engine& engine) {
       if (!frequenciesRead) ReadFrequencyList(engine);
       frequenciesRead = true;
       try {
+        if (!ImportForeignFile(engine, fromStart)) return false;
         LoadDataFile(engine);
         break;
       } catch (const DataFormatError& e) {
@@ -258,10 +286,14 @@ bool OpenAndLoad(Engine& engine) {
 
 void RunDataFile(Engine& engine, const std::string& path) {
   engine.console.SetRunTitle(path);
+  // After an import the run goes on with the data file it wrote: a reload
+  // reads that file, not the source again.
+  std::string runPath = path;
   bool restart = true;
   for (;;) {
-    if (restart && !StartRun(engine, path)) break;
-    if (!OpenAndLoad(engine)) break;
+    if (restart && !StartRun(engine, runPath)) break;
+    if (!OpenAndLoad(engine, restart)) break;
+    if (engine.run.inputFile != FileNamePart(runPath)) runPath = engine.run.inputFile;
     engine.view.firstVisible = 1;
     engine.view.lastVisible = engine.data.n;
     RunEnd end = RunKeyLoop(engine);

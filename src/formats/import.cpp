@@ -301,8 +301,10 @@ ImportedCurve BuildImport(const LightCurveTable& table, const ImportOptions& opt
               ")");
   h.push_back("# " + table.timeReference + " (column " + table.timeColumn + ")");
   for (const auto& note : table.notes) h.push_back("# Note: " + note);
-  if (table.ra && table.dec)
-    h.push_back("# RA = " + General(*table.ra) + " deg, Dec = " + General(*table.dec) + " deg");
+  if (table.ra && table.dec) {
+    h.push_back("# RA = " + General(*table.ra) + " deg");
+    h.push_back("# Dec = " + General(*table.dec) + " deg");
+  }
   if (!table.bandNames.empty())
     h.push_back("# Bands: " + (allBands ? std::string("all") : [&] {
                   std::string s;
@@ -336,7 +338,9 @@ ImportedCurve BuildImport(const LightCurveTable& table, const ImportOptions& opt
   if (who)
     h.push_back(bandAsObserver ? "# Observer column: band" : "# Observer column: observer code");
   for (const auto& m : out.mapping) h.push_back("# Code " + m);
-  h.push_back(hasError ? "# t x s observer" : "# t x observer");
+  // The observer code follows x directly, so s stands before x.
+  h.push_back(hasError ? "# Columns: t s x observer (column x = 2, column s = 1)"
+                       : "# Columns: t x observer");
   // A control character from the file (a lone CR in a band name, say)
   // would end a header line early for the data-file reader.
   for (auto& line : h)
@@ -353,8 +357,8 @@ std::string ImportText(const ImportedCurve& curve) {
   const bool who = !curve.observer.empty();
   for (std::size_t i = 0; i < curve.t.size(); ++i) {
     text += Str(curve.t[i], 0, 6);
-    text += Joined(curve.x[i], 0, 6);
     if (error) text += Joined(curve.s[i], 0, 6);
+    text += Joined(curve.x[i], 0, 6);
     if (who && curve.observer[i] >= 0) {
       text += ' ';
       text += curve.codes[curve.observer[i]];

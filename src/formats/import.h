@@ -14,8 +14,9 @@
 //
 // The data file: header lines that start with "# " (never a digit, sign or
 // point, so the data-file reader takes them as header lines), then one line
-// per row: t, x, s and the observer code, separated by blanks, in the
-// layout the program saves a set with weights. Text is plain ASCII ("-" for
+// per row: t, s, x and the observer code, separated by blanks (the data
+// file's observer code follows x, so x is column 2 and s column 1; without
+// an error column: t, x and the observer code). Text is plain ASCII ("-" for
 // minus), numbers through numfmt. Column s holds the error (0 where the
 // file gives none, counted in the header); there is no s when the file has
 // no error column at all.
@@ -96,5 +97,9 @@ std::string ImportText(const ImportedCurve& curve);
 
 // Writes the data file atomically (base/io.h); throws IoError.
 void WriteImport(const ImportedCurve& curve);
+
+// The columns of x and s in the written file (s: 0 when there is none).
+inline int ImportColumnX(const ImportedCurve& curve) { return curve.s.empty() ? 1 : 2; }
+inline int ImportColumnS(const ImportedCurve& curve) { return curve.s.empty() ? 0 : 1; }
 
 }  // namespace teril

@@ -67,7 +67,8 @@ TEST_F(ImportFits, DefaultMaskMagnitudesAndReasons) {
   EXPECT_TRUE(HasLine(c, "# Dropped 1: QUALITY & 16575 (default mask) not 0"));
   EXPECT_TRUE(HasLine(c, "# Dropped 1: flux not positive (no magnitude)"));
   EXPECT_TRUE(HasLine(c, "# Rows: 6 read, 2 kept"));
-  EXPECT_TRUE(HasLine(c, "# RA = 123.5 deg, Dec = -45.25 deg"));
+  EXPECT_TRUE(HasLine(c, "# RA = 123.5 deg"));
+  EXPECT_TRUE(HasLine(c, "# Dec = -45.25 deg"));
   EXPECT_TRUE(HasLine(c, "# Flux column: PDCSAP_FLUX; quality mask: default (16575)"));
   EXPECT_TRUE(c.observer.empty());
 }
@@ -117,13 +118,15 @@ TEST_F(ImportFits, WrittenFileReadsBackThroughTheDataFileReader) {
   const std::string text = *ReadFileIfExists(c.path);
   auto data = std::make_unique<DataSet>();
   ReadColumns columns;
+  columns.columnX = ImportColumnX(c);
+  ASSERT_EQ(columns.columnX, 2);
   ASSERT_EQ(ParseDataText(text, "tess2019_lc_pdcsap.dat", *data, columns), 2);
   EXPECT_EQ(columns.headerLines, static_cast<int>(c.header.size()));
   EXPECT_TRUE(columns.note.empty());
   EXPECT_DOUBLE_EQ(data->t[1], 1500.0);
   EXPECT_NEAR(data->x[1], -7.5, 1e-6);
   EXPECT_NEAR(data->x[2], -2.5, 1e-6);
-  ASSERT_EQ(ParseSColumn(text, "x.dat", *data, 2, columns.headerLines), 2);
+  ASSERT_EQ(ParseSColumn(text, "x.dat", *data, ImportColumnS(c), columns.headerLines), 2);
   EXPECT_NEAR(data->s[1], 0.010857, 1e-6);
 }
 
