@@ -1,4 +1,4 @@
-// Menu items of the bootstrap samples.
+// The hidden File item that writes the bootstrap samples.
 #include "engine/engine.h"
 #include "engine/named_command.h"
 #include "periodicity/bootstrap.h"
@@ -6,12 +6,14 @@
 namespace teril {
 
 std::vector<NamedCommand> BootstrapCommands() {
-  // Into the current folder, the data file's folder.
-  NamedCommand c = MenuEntry(
-      "GenerateBootstrap1", "File", "Generate Bootstrap", "",
-      [](Engine& e) { WriteBootstrap(e, kBootstrapFile); }, "Savevis1");
-  c.visible = false;
-  return {c};
+  return {
+      // Into the current folder, the data file's folder.
+      {.name = "GenerateBootstrap1",
+       .menu = "File",
+       .caption = "Generate Bootstrap",
+       .handler = [](Engine& e) { WriteBootstrap(e, kBootstrapFile); },
+       .visible = false},
+  };
 }
 
 }  // namespace teril

@@ -1,31 +1,30 @@
-// Menu items of correlation and regression, the autocorrelation function.
-#include <string>
-
+// The hidden items of the Analysis menu for correlation and regression and
+// the autocorrelation function. Both are actions, so that their shortcuts
+// work although the items are not shown.
 #include "engine/engine.h"
 #include "engine/named_command.h"
 
 namespace teril {
-namespace {
-
-// A hidden item of the Analysis menu, bound to an entry of the action list
-// so that its shortcut works although the item is not shown.
-NamedCommand HiddenAction(const char* name, const char* caption, const char* shortcut,
-                          const char* key) {
-  NamedCommand c = MenuEntry(name, "Analysis", caption, shortcut, SendKey(key));
-  c.visible = false;
-  c.action = true;
-  return c;
-}
-
-}  // namespace
 
 std::vector<NamedCommand> CorrelationCommands() {
-  // The action "Corelation" (U) shown as the item "Correlation1".
-  NamedCommand correlation = HiddenAction("Corelation", "Correlation", "U", "U");
-  correlation.itemName = "Correlation1";
-  NamedCommand acf = HiddenAction("ACF1", "ACF", "Ctrl+C", "A");
-  acf.after = "Corelation";
-  return {correlation, acf};
+  return {
+      // The action "Corelation" (U) shown as the item "Correlation1".
+      {.name = "Corelation",
+       .menu = "Analysis",
+       .caption = "Correlation",
+       .shortcut = "U",
+       .handler = SendKey("U"),
+       .action = true,
+       .itemName = "Correlation1",
+       .visible = false},
+      {.name = "ACF1",
+       .menu = "Analysis",
+       .caption = "ACF",
+       .shortcut = "Ctrl+C",
+       .handler = SendKey("A"),
+       .action = true,
+       .visible = false},
+  };
 }
 
 }  // namespace teril

@@ -1,4 +1,5 @@
-// Menu items of the running parabola, its table and the scalegrams.
+// The hidden RuPar menu (the running parabola, its table and the
+// scalegrams) and the scalegram mean of the Mean menu.
 #include "engine/engine.h"
 #include "engine/named_command.h"
 #include "smoothing/running_parabola.h"
@@ -6,26 +7,39 @@
 #include "smoothing/scalegram_mean.h"
 
 namespace teril {
+
 std::vector<NamedCommand> RunningParabolaCommands() {
-  std::vector<NamedCommand> list;
-  // The action changes dt before it hands over its key, so it runs only
-  // while the engine waits for a key.
-  NamedCommand parabola = MenuEntry("parabola", "RuPar", "Running parabola", "Shift+F6",
-                                    WhenWaiting(RunningParabolaAction));
-  parabola.action = true;
-  parabola.itemName = "Runningparabola1";
-  parabola.visible = false;
-  list.push_back(std::move(parabola));
-  list.push_back(MenuEntry("RP_Table", "RuPar", "Running parabola table", "", RunningParabolaTable,
-                           "parabola"));
-  list.push_back(MenuEntry("RunningParabolaScalegram1", "RuPar", "Running Parabola Scalegram", "",
-                           RunningParabolaScalegram, "RP_Table"));
-  list.push_back(MenuEntry("ScalegramPeriodogram1", "RuPar", "Scalegram->Periodogram", "",
-                           SendKey(std::string(1, '\x07')), "RunningParabolaScalegram1"));
-  for (std::size_t i = 1; i < list.size(); ++i) list[i].visible = false;
-  list.push_back(
-      MenuEntry("ScalegramMean1", "Mean", "Scalegram Mean", "", ScalegramMean, "Histogram"));
-  return list;
+  return {
+      // The action changes dt before it hands over its key, so it runs only
+      // while the engine waits for a key.
+      {.name = "parabola",
+       .menu = "RuPar",
+       .caption = "Running parabola",
+       .shortcut = "Shift+F6",
+       .handler = WhenWaiting(RunningParabolaAction),
+       .action = true,
+       .itemName = "Runningparabola1",
+       .visible = false},
+      {.name = "RP_Table",
+       .menu = "RuPar",
+       .caption = "Running parabola table",
+       .handler = RunningParabolaTable,
+       .visible = false},
+      {.name = "RunningParabolaScalegram1",
+       .menu = "RuPar",
+       .caption = "Running Parabola Scalegram",
+       .handler = RunningParabolaScalegram,
+       .visible = false},
+      {.name = "ScalegramPeriodogram1",
+       .menu = "RuPar",
+       .caption = "Scalegram->Periodogram",
+       .handler = SendKey(std::string(1, '\x07')),
+       .visible = false},
+      {.name = "ScalegramMean1",
+       .menu = "Mean",
+       .caption = "Scalegram Mean",
+       .handler = ScalegramMean},
+  };
 }
 
 }  // namespace teril
