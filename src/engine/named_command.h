@@ -49,18 +49,24 @@ struct NamedCommand {
 
 // The entries that each subsystem adds to the registry. The registry takes
 // them all and orders them by the menu table (console/menu_order.cpp). Each
-// is defined in the subsystem's x_menu.cpp, beside the commands it runs.
-std::vector<NamedCommand> ApproximationCommands();  // extrema: the methods
-std::vector<NamedCommand> BatchCommands();          // extrema: intervals and the batch run
-std::vector<NamedCommand>
-ClassicalExtremaCommands();                           // extrema: 3-point parabola, Kwee-van Woerden
-std::vector<NamedCommand> MeanCommands();             // smoothing: NNH, means, histogram, sigma
-std::vector<NamedCommand> CorrelationCommands();      // smoothing: correlation, ACF
-std::vector<NamedCommand> RunningParabolaCommands();  // smoothing: running parabola, scalegrams
-std::vector<NamedCommand> FourierCommands();  // periodicity: trigonometric polynomial, T0 P Q, O-C
-std::vector<NamedCommand> BlazhkoCommands();  // periodicity: two-frequency fit
-std::vector<NamedCommand> BootstrapCommands();    // periodicity: bootstrap samples
-std::vector<NamedCommand> PeriodogramCommands();  // periodicity: period search
+// is defined in the subsystem's x_menu.cpp (the extrema lists, Fourier and
+// Periodogram still in their *_commands.cpp).
+//   extrema: the methods; intervals and the batch run; 3-point parabola and
+//   Kwee-van Woerden
+std::vector<NamedCommand> ApproximationCommands();
+std::vector<NamedCommand> BatchCommands();
+std::vector<NamedCommand> ClassicalExtremaCommands();
+//   smoothing: NNH, means, histogram, sigma; correlation and ACF; running
+//   parabola and scalegrams
+std::vector<NamedCommand> MeanCommands();
+std::vector<NamedCommand> CorrelationCommands();
+std::vector<NamedCommand> RunningParabolaCommands();
+//   periodicity: trigonometric polynomial, T0 P Q, O-C; two-frequency fit;
+//   bootstrap samples; period search
+std::vector<NamedCommand> FourierCommands();
+std::vector<NamedCommand> BlazhkoCommands();
+std::vector<NamedCommand> BootstrapCommands();
+std::vector<NamedCommand> PeriodogramCommands();
 
 // Obsolete: the older positional way to declare an entry, kept only for the
 // lists not yet converted to designated initialisers (src/extrema/,
