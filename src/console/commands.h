@@ -7,16 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "console/menu_order.h"
 #include "engine/named_command.h"
 
 namespace teril {
 
-
-// Menus in the order of the menu bar.
-const std::vector<std::string>& MenuOrder();
-
-// Every named command, in menu order (the first met wins a shared shortcut).
+// Every named command, in the order of the menu table (MenuTable(); the
+// first met wins a shared shortcut).
 const std::vector<NamedCommand>& Commands();
+
+// Where the menu table and the lists of entries disagree (an entry the
+// table does not place, a name in the table without an entry, ...), one
+// line each; empty when every entry has exactly one place.
+std::vector<std::string> MenuOrderProblems();
 
 // The command whose name matches without regard to case, or null.
 const NamedCommand* FindCommand(const std::string& name);
@@ -53,8 +56,8 @@ inline constexpr const char* kImageFilter = "*.bmp|*.bmp";
 inline constexpr const char* kSaveAsTitle = "Save as...";
 inline constexpr const char* kSaveAsFilter = "*.dat|*.dat";
 
-// The registry is assembled once, in commands.cpp, from the lists that the
-// subsystems provide (a function returning std::vector<NamedCommand> each),
-// in menu order.
+// The registry is assembled once, in commands.cpp, from the lists of the
+// console's own menus (console/menus.h) and of the subsystems
+// (engine/named_command.h), and put in order by the menu table.
 
 }  // namespace teril

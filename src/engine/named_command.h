@@ -1,7 +1,7 @@
 // One entry of the registry of named commands (the menu items and actions
 // of the window), and the call that runs an entry by name. Each subsystem
 // lists its own entries; the registry that assembles them in menu order is
-// the console's (console/commands.h).
+// the console's (console/commands.h, ordered by console/menu_order.h).
 #pragma once
 
 #include <functional>
@@ -15,60 +15,72 @@ namespace teril {
 
 class Engine;
 
+// Declared with designated initialisers, the common fields first:
+//   NamedCommand{.name = "Mean", .menu = "Mean", .caption = "Bin Mean", .shortcut = "F4",
+//                .handler = SendKey("~4"), .action = true, .itemName = "Mean2"}
+// Where an entry stands in its menu is not said here but in the menu table
+// (console/menu_order.cpp).
 struct NamedCommand {
-  std::string name;      // item or action name ("Save", "Sort1", "wsp1")
-  std::string menu;      // menu that shows it ("File", "Edit", ...); empty: action only
-  std::string caption;   // text shown in the menu
-  std::string shortcut;  // in Qt's portable text form ("Ctrl+O", "Shift+F2", "Del"); may be empty
-  // The check mark the item shows (and, for most, toggles); null for an
-  // item without one.
-  bool MenuChecks::* check = nullptr;
-  bool checkable() const { return check != nullptr; }
-  bool visible = true;   // hidden items are reachable by name only
-  std::function<void(Engine&)> handler;
-  std::string toolTip;
+  std::string name{};      // item or action name ("Save", "Sort1", "wsp1")
+  std::string menu{};      // menu that shows it ("File", "Edit", ...); empty: action only
+  std::string caption{};   // text shown in the menu
+  std::string shortcut{};  // in Qt's portable text form ("Ctrl+O", "Shift+F2", "Del"); may be empty
+  std::function<void(Engine&)> handler{};
   // An entry of the window's action list: its shortcut works even when its
   // menu item is hidden (Phase, Interpolate).
   bool action = false;
   // The menu item's own name when the item is bound to an action of another
   // name ("Save1" for "Save"); FindCommand accepts it too.
-  std::string itemName;
+  std::string itemName{};
+  bool visible = true;  // hidden items are reachable by name only
+  // The check mark the item shows (and, for most, toggles); null for an
+  // item without one.
+  bool MenuChecks::*check = nullptr;
+  bool checkable() const { return check != nullptr; }
+  std::string toolTip{};
   // Runs even while long work is in progress (the abort of a batch run);
   // every other command is refused then, as an injected key would be.
   bool whileBusy = false;
-  // The entry that this one follows in the registry (and so in its menu),
-  // by name; empty: after the entries before it in its own list. Lets a
-  // subsystem's list place items into menus that others fill.
-  std::string after;
+  // Obsolete and ignored: the menu table places every entry. Kept only
+  // until the last lists that still set it (src/extrema/,
+  // periodicity/fourier_commands.cpp) are converted; do not use.
+  std::string after{};
 };
 
-// The entries that each subsystem adds to the registry, in the order each
-// wants them (see NamedCommand::after). Each is defined beside the commands
-// it runs.
-std::vector<NamedCommand> ApproximationCommands();    // extrema: the methods
-std::vector<NamedCommand> BatchCommands();            // extrema: intervals and the batch run
-std::vector<NamedCommand> ClassicalExtremaCommands(); // extrema: 3-point parabola, Kwee-van Woerden
-std::vector<NamedCommand> MeanCommands();             // smoothing: means, histogram, sigma
-std::vector<NamedCommand> CorrelationCommands();      // smoothing: correlation, ACF
-std::vector<NamedCommand> RunningParabolaCommands();  // smoothing: running parabola, scalegrams
-std::vector<NamedCommand> FourierCommands();          // periodicity: trigonometric polynomial, T0 P Q, O-C
-std::vector<NamedCommand> BlazhkoCommands();          // periodicity: two-frequency fit
-std::vector<NamedCommand> BootstrapCommands();        // periodicity: bootstrap samples
-std::vector<NamedCommand> PeriodogramCommands();      // periodicity: period search
+// The entries that each subsystem adds to the registry. The registry takes
+// them all and orders them by the menu table (console/menu_order.cpp). Each
+// is defined in the subsystem's x_menu.cpp (the extrema lists, Fourier and
+// Periodogram still in their *_commands.cpp).
+//   extrema: the methods; intervals and the batch run; 3-point parabola and
+//   Kwee-van Woerden
+std::vector<NamedCommand> ApproximationCommands();
+std::vector<NamedCommand> BatchCommands();
+std::vector<NamedCommand> ClassicalExtremaCommands();
+//   smoothing: NNH, means, histogram, sigma; correlation and ACF; running
+//   parabola and scalegrams
+std::vector<NamedCommand> MeanCommands();
+std::vector<NamedCommand> CorrelationCommands();
+std::vector<NamedCommand> RunningParabolaCommands();
+//   periodicity: trigonometric polynomial, T0 P Q, O-C; two-frequency fit;
+//   bootstrap samples; period search
+std::vector<NamedCommand> FourierCommands();
+std::vector<NamedCommand> BlazhkoCommands();
+std::vector<NamedCommand> BootstrapCommands();
+std::vector<NamedCommand> PeriodogramCommands();
 
-// An entry of `menu` with its caption, shortcut and handler, placed after
-// the entry named `after` (empty: at the end of its menu).
+// Obsolete: the older positional way to declare an entry, kept only for the
+// lists not yet converted to designated initialisers (src/extrema/,
+// periodicity/fourier_commands.cpp, periodicity/periodogram_commands.cpp).
+// `after` is ignored. Do not use in new code.
 inline NamedCommand MenuEntry(std::string name, std::string menu, std::string caption,
                               std::string shortcut, std::function<void(Engine&)> handler,
                               std::string after = {}) {
-  NamedCommand c;
-  c.name = std::move(name);
-  c.menu = std::move(menu);
-  c.caption = std::move(caption);
-  c.shortcut = std::move(shortcut);
-  c.handler = std::move(handler);
-  c.after = std::move(after);
-  return c;
+  return NamedCommand{.name = std::move(name),
+                      .menu = std::move(menu),
+                      .caption = std::move(caption),
+                      .shortcut = std::move(shortcut),
+                      .handler = std::move(handler),
+                      .after = std::move(after)};
 }
 
 // A handler that hands `key` to the waiting engine, as a menu item does.

@@ -1,10 +1,9 @@
 // The menu command of the two-frequency fit of the Blazhko effect: its
-// dialog, the checks of the three numbers, and the registry entry.
+// dialog and the checks of the three numbers.
 #include <optional>
 
 #include "base/numfmt.h"
 #include "engine/engine.h"
-#include "engine/named_command.h"
 #include "periodicity/blazhko.h"
 
 namespace teril {
@@ -77,10 +76,6 @@ void RunBlazhkoCommand(Engine& e) {
   b.fromFrequency = *from;
   b.toFrequency = *to;
   BlazhkoFit(e);
-}
-
-std::vector<NamedCommand> BlazhkoCommands() {
-  return {MenuEntry("Blazhkoeffect1", "Blazhko effect", kCaption, "", RunBlazhkoCommand)};
 }
 
 }  // namespace teril
