@@ -23,7 +23,8 @@ std::vector<NamedCommand> AllEntries() {
        {FileMenuCommands, EditMenuCommands, NavigateMenuCommands, ViewMenuCommands,
         TransformMenuCommands, HelpMenuCommands, MeanCommands, CorrelationCommands,
         RunningParabolaCommands, ApproximationCommands, BatchCommands, ClassicalExtremaCommands,
-        FourierCommands, PeriodogramCommands, BlazhkoCommands, BootstrapCommands}) {
+        FourierCommands, PeriodogramCommands, PrewhiteningCommands, BlazhkoCommands,
+        BootstrapCommands}) {
     for (NamedCommand& c : list()) all.push_back(std::move(c));
   }
   return all;

@@ -40,7 +40,9 @@ const std::vector<MenuSection>& MenuTable() {
       {"Exit", {"Exit1"}},
       {"Extrema", {"tpParabola", "Sigma0for3point1", "Sigmainlist1", "Kwee1"}},
       {"RuPar", {"parabola", "RP_Table", "RunningParabolaScalegram1", "ScalegramPeriodogram1"}},
-      {"Periodogram", {"trigpoli", "TPQ", "Periodogram1"}},
+      {"Periodogram",
+       {"trigpoli", "TPQ", "Periodogram1", "Prewhitening1", "AddHighestPeak1", "FitAll1",
+        "RemoveFrequency1", "PrewhiteningResiduals1", "SpectralWindow1"}},
       {"Blazhko effect", {"Blazhkoeffect1"}},
   };
   return table;

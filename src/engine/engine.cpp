@@ -21,6 +21,7 @@ void Engine::StartFile() {
   view.StartFile();
   runningParabola.StartFile();
   correlation.StartFile();
+  prewhitening.StartFile();
 }
 
 std::string WorkFolderFromEnvironment() {

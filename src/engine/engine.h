@@ -22,6 +22,7 @@
 #include "periodicity/bootstrap_state.h"
 #include "periodicity/ephemeris.h"
 #include "periodicity/fourier_state.h"
+#include "periodicity/prewhitening_state.h"
 #include "periodicity/trial_frequencies.h"
 #include "plot/canvas.h"
 #include "plot/view_state.h"
@@ -106,6 +107,7 @@ class Engine {
   TrialFrequencies trial;       // trial frequencies of the file "!"
   LinearTransformState line;    // linear transformation of the signal
   RunningParabolaState runningParabola;  // running parabola: the window width
+  PrewhiteningState prewhitening;        // frequency list of the multi-frequency analysis
 
   // Called when a file run starts: each subsystem's state starts afresh
   // where a new file needs it.

@@ -67,6 +67,7 @@ std::vector<NamedCommand> FourierCommands();
 std::vector<NamedCommand> BlazhkoCommands();
 std::vector<NamedCommand> BootstrapCommands();
 std::vector<NamedCommand> PeriodogramCommands();
+std::vector<NamedCommand> PrewhiteningCommands();  // prewhitening, spectral window
 
 // Obsolete: the older positional way to declare an entry, kept only for the
 // lists not yet converted to designated initialisers (src/extrema/,
