@@ -311,7 +311,7 @@ std::vector<NamedCommand> BuildRegistry() {
   // at the end of its menu.
   for (auto lists : {BatchCommands, ClassicalExtremaCommands, MeanCommands, CorrelationCommands,
                      RunningParabolaCommands, FourierCommands, BlazhkoCommands, BootstrapCommands,
-                     PeriodogramCommands}) {
+                     PeriodogramCommands, TimeSystemCommands}) {
     for (NamedCommand& c : lists()) Place(list, std::move(c));
   }
   return list;

@@ -23,6 +23,7 @@ void Engine::StartFile() {
   view.StartFile();
   runningParabola.StartFile();
   correlation.StartFile();
+  timeSystem.StartFile();
 }
 
 std::string WorkFolderFromEnvironment() {

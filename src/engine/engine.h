@@ -28,6 +28,7 @@
 #include "smoothing/correlation_state.h"
 #include "smoothing/mean_state.h"
 #include "smoothing/running_parabola_state.h"
+#include "timescales/time_system_state.h"
 
 namespace teril {
 
@@ -106,6 +107,7 @@ class Engine {
   TrialFrequencies trial;       // trial frequencies of the file "!"
   LinearTransformState line;    // linear transformation of the signal
   RunningParabolaState runningParabola;  // running parabola: the window width
+  TimeSystemState timeSystem;  // system of t, the time-system dialog per file
 
   // Called when a file run starts: each subsystem's state starts afresh
   // where a new file needs it.

@@ -15,31 +15,33 @@ namespace teril {
 
 class Engine;
 
+// Every member has a default, so that an entry written with designated
+// initialisers names only what it sets.
 struct NamedCommand {
-  std::string name;      // item or action name ("Save", "Sort1", "wsp1")
-  std::string menu;      // menu that shows it ("File", "Edit", ...); empty: action only
-  std::string caption;   // text shown in the menu
-  std::string shortcut;  // in Qt's portable text form ("Ctrl+O", "Shift+F2", "Del"); may be empty
+  std::string name{};      // item or action name ("Save", "Sort1", "wsp1")
+  std::string menu{};      // menu that shows it ("File", "Edit", ...); empty: action only
+  std::string caption{};   // text shown in the menu
+  std::string shortcut{};  // in Qt's portable text form ("Ctrl+O", "Shift+F2", "Del"); may be empty
   // The check mark the item shows (and, for most, toggles); null for an
   // item without one.
   bool MenuChecks::* check = nullptr;
   bool checkable() const { return check != nullptr; }
   bool visible = true;   // hidden items are reachable by name only
-  std::function<void(Engine&)> handler;
-  std::string toolTip;
+  std::function<void(Engine&)> handler{};
+  std::string toolTip{};
   // An entry of the window's action list: its shortcut works even when its
   // menu item is hidden (Phase, Interpolate).
   bool action = false;
   // The menu item's own name when the item is bound to an action of another
   // name ("Save1" for "Save"); FindCommand accepts it too.
-  std::string itemName;
+  std::string itemName{};
   // Runs even while long work is in progress (the abort of a batch run);
   // every other command is refused then, as an injected key would be.
   bool whileBusy = false;
   // The entry that this one follows in the registry (and so in its menu),
   // by name; empty: after the entries before it in its own list. Lets a
   // subsystem's list place items into menus that others fill.
-  std::string after;
+  std::string after{};
 };
 
 // The entries that each subsystem adds to the registry, in the order each
@@ -55,6 +57,7 @@ std::vector<NamedCommand> FourierCommands();          // periodicity: trigonomet
 std::vector<NamedCommand> BlazhkoCommands();          // periodicity: two-frequency fit
 std::vector<NamedCommand> BootstrapCommands();        // periodicity: bootstrap samples
 std::vector<NamedCommand> PeriodogramCommands();      // periodicity: period search
+std::vector<NamedCommand> TimeSystemCommands();       // timescales: time system of t
 
 // An entry of `menu` with its caption, shortcut and handler, placed after
 // the entry named `after` (empty: at the end of its menu).
