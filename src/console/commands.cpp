@@ -24,7 +24,7 @@ std::vector<NamedCommand> AllEntries() {
         TransformMenuCommands, HelpMenuCommands, MeanCommands, CorrelationCommands,
         RunningParabolaCommands, ApproximationCommands, BatchCommands, ClassicalExtremaCommands,
         FourierCommands, PeriodogramCommands, PrewhiteningCommands, BlazhkoCommands,
-        BootstrapCommands}) {
+        BootstrapCommands, TimeSystemCommands}) {
     for (NamedCommand& c : list()) all.push_back(std::move(c));
   }
   return all;

@@ -101,6 +101,8 @@ void LoadDataFile(Engine& engine) {
   try {
     ParseDataLines(lines, r.inputFile, d, columns, echo);
   } catch (const DataFormatError&) {
+    d.headerText = columns.headerText;
+    if (columns.columnX >= 0) engine.timeSystem.StartFile();
     r.columnX = columns.columnX;
     r.headerLines = columns.headerLines;
     for (int i = 1; i <= d.n; ++i) d.t0[i] = d.t[i];
@@ -116,6 +118,10 @@ void LoadDataFile(Engine& engine) {
   }
   r.columnX = columns.columnX;
   r.headerLines = columns.headerLines;
+  d.headerText = columns.headerText;
+  // The times read from the file are in the file's own system again; a
+  // negative column keeps the times of the previous load and their system.
+  if (columns.columnX >= 0) engine.timeSystem.StartFile();
   if (!columns.note.empty()) engine.LogLine(columns.note);
   // A reload (other header lines, another column, the file again) reads the
   // points afresh; errors read before belong to the old points, so they are

@@ -206,6 +206,17 @@ int ParseDataLines(LineReader& lines, const std::string& fileName, DataSet& data
   data.phased = false;
   data.n = 0;
   columns.note.clear();
+  columns.headerText.clear();
+  // A file of thousands of title lines keeps only its first 64 KB of them.
+  bool headerFull = false;
+  auto keepHeaderLine = [&columns, &headerFull](std::string_view text) {
+    if (headerFull || columns.headerText.size() + text.size() + 1 > kMaxHeaderText) {
+      headerFull = true;
+      return;
+    }
+    columns.headerText.append(text);
+    columns.headerText += '\n';
+  };
   // The first header line that looked like data with a decimal comma or
   // with commas between the values: named when no data line is found.
   int suspectLine = 0;
@@ -216,8 +227,10 @@ int ParseDataLines(LineReader& lines, const std::string& fileName, DataSet& data
     if (reader.notText()) throw DataFormatError(fileName, 1, {}, LineProblem::NotText);
     return 0;
   };
-  for (int k = 0; k < columns.headerLines; ++k)
+  for (int k = 0; k < columns.headerLines; ++k) {
     if (!reader.Next(line)) return noData();
+    keepHeaderLine(line);
+  }
 
   // Find the first data line; every line before it whose first field is not
   // a number is one more header line.
@@ -229,6 +242,7 @@ int ParseDataLines(LineReader& lines, const std::string& fileName, DataSet& data
     while (p < line.size() && IsBlank(line[p])) ++p;
     if (p == line.size()) {  // an empty line where the first data line belongs
       ++columns.headerLines;
+      keepHeaderLine(line);
       continue;
     }
     std::size_t blank = p;
@@ -238,6 +252,7 @@ int ParseDataLines(LineReader& lines, const std::string& fileName, DataSet& data
     auto v = ParseNumber(line.substr(0, w));
     if (!v) {
       ++columns.headerLines;
+      keepHeaderLine(line);
       if (suspectLine == 0) {
         LineProblem problem = ClassifyBadLine(line);
         if (problem != LineProblem::NotANumber) {

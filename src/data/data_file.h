@@ -10,6 +10,7 @@
 // blanks and blanks at the end of a line are ignored.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -59,7 +60,15 @@ struct ReadColumns {
   // reader cannot take (a decimal comma, say) although data lines followed:
   // a note naming the file and the line, for the log.
   std::string note;
+  // out: the header lines (the lines before the first data line, those
+  // skipped by `headerLines` included), each followed by "\n", without
+  // the blanks at their ends; at most kMaxHeaderText bytes, whole lines
+  // only. Other commands read what the file says about itself there (the
+  // time system, the star's position).
+  std::string headerText;
 };
+
+inline constexpr std::size_t kMaxHeaderText = std::size_t{1} << 16;
 
 // Called for every point read after the first data line: number, t, x.
 using EchoPoint = std::function<void(int, double, double)>;

@@ -52,6 +52,9 @@ struct DataSet {
   // Print format from the first data line.
   int tWidth = 11, tDecimals = 5, xWidth = 8, xDecimals = 5;
 
+  // The header lines of the file as last loaded (ReadColumns::headerText).
+  std::string headerText;
+
   bool phased = false;         // the t are not ascending (or hold phases)
   bool weightsLoaded = false;  // the s column has been read
 

@@ -22,6 +22,7 @@ void Engine::StartFile() {
   runningParabola.StartFile();
   correlation.StartFile();
   prewhitening.StartFile();
+  timeSystem.StartFile();
 }
 
 std::string WorkFolderFromEnvironment() {

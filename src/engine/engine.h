@@ -29,6 +29,7 @@
 #include "smoothing/correlation_state.h"
 #include "smoothing/mean_state.h"
 #include "smoothing/running_parabola_state.h"
+#include "timescales/time_system_state.h"
 
 namespace teril {
 
@@ -108,6 +109,7 @@ class Engine {
   LinearTransformState line;    // linear transformation of the signal
   RunningParabolaState runningParabola;  // running parabola: the window width
   PrewhiteningState prewhitening;        // frequency list of the multi-frequency analysis
+  TimeSystemState timeSystem;  // system of t, the time-system dialog per file
 
   // Called when a file run starts: each subsystem's state starts afresh
   // where a new file needs it.

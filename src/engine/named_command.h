@@ -68,6 +68,8 @@ std::vector<NamedCommand> BlazhkoCommands();
 std::vector<NamedCommand> BootstrapCommands();
 std::vector<NamedCommand> PeriodogramCommands();
 std::vector<NamedCommand> PrewhiteningCommands();  // prewhitening, spectral window
+//   timescales: the time system of t
+std::vector<NamedCommand> TimeSystemCommands();
 
 // Obsolete: the older positional way to declare an entry, kept only for the
 // lists not yet converted to designated initialisers (src/extrema/,
