@@ -99,7 +99,10 @@ void RunFile(benchmark::State& state, bool blocks) {
 void BM_PeriodogramFileLineByLine(benchmark::State& state) { RunFile(state, false); }
 void BM_PeriodogramFileBlocks(benchmark::State& state) { RunFile(state, true); }
 
-BENCHMARK(BM_PeriodogramFileLineByLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
+BENCHMARK(BM_PeriodogramFileLineByLine)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(5);
 BENCHMARK(BM_PeriodogramFileBlocks)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5);
 
 }  // namespace

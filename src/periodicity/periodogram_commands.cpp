@@ -8,6 +8,7 @@
 #include <new>
 #include <optional>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,9 @@ using M = PeriodogramMethod;
 constexpr const char* kWhat = "Periodogram";
 
 // The check marks of the menu items that follow the six transformation flags.
-constexpr bool MenuChecks::* kTransformItems[] = {&MenuChecks::lgT,      &MenuChecks::pow10T,
-                                                  &MenuChecks::lgX,      &MenuChecks::pow10X,
-                                                  &MenuChecks::intToMag, &MenuChecks::magToInt};
+constexpr bool MenuChecks::*kTransformItems[] = {&MenuChecks::lgT,      &MenuChecks::pow10T,
+                                                 &MenuChecks::lgX,      &MenuChecks::pow10X,
+                                                 &MenuChecks::intToMag, &MenuChecks::magToInt};
 
 std::string Int(long long v) { return Str(v); }
 
@@ -167,14 +168,13 @@ void ReplaceDataSet(Engine& e, const FrequencyGrid& grid, const std::vector<doub
   d.tWidth = FitPrintWidth(d.tDecimals, d.t[1], d.t[d.n]);
   // Powers and theta are of order 1; the amplitude spectrum and the AoV
   // statistic have the scale of the data.
-  d.xDecimals =
-      method == M::Amplitude || method == M::Aov ? DecimalsFor(xHigh * 1e-4) : 6;
+  d.xDecimals = method == M::Amplitude || method == M::Aov ? DecimalsFor(xHigh * 1e-4) : 6;
   d.xWidth = FitPrintWidth(d.xDecimals, xLow, xHigh);
   // The transformations, the linear transformation and the lag diagram
   // belonged to the light curve.
   FileRunState& r = e.run;
   r.flags.Clear();
-  for (bool MenuChecks::* item : kTransformItems) e.checks.*item = false;
+  for (bool MenuChecks::*item : kTransformItems) e.checks.*item = false;
   e.line.lineApplied = false;
   r.countAtLoad = d.n;
   // The periodogram is in its file; the light curve's edits were offered
@@ -200,7 +200,8 @@ std::string MethodLine(const PeriodogramRequest& r, std::size_t bands) {
       return "Method 3: Fourier series of " + K;
     case M::Multiband:
       return "Method 4: multi-band Fourier series of " + K + " and " + Int(o.bandHarmonics) +
-             " of each band's own, " + Int(static_cast<long long>(bands)) + " bands";
+             " of each band's own, " + Int(static_cast<long long>(bands)) +
+             (bands == 1 ? " band" : " bands");
     case M::Pdm:
       return "Method 5: phase dispersion minimisation, " + Int(o.bins) + " bins";
     case M::Aov:
@@ -221,8 +222,9 @@ void LogPeaks(Engine& e, const std::vector<PeriodSearchPeak>& peaks, M method, i
   const bool fap = method != M::Amplitude && method != M::Bls;
   const bool bls = method == M::Bls;
   e.LogLine(BestAtMinimum(method) ? "Lowest minima:" : "Highest peaks:");
-  std::string head = std::string("  #  frequency  period  ") +
-                     (method == M::Pdm ? "theta" : method == M::Aov ? "AoV" : "power");
+  std::string head = std::string("  #  frequency  period  ") + (method == M::Pdm   ? "theta"
+                                                                : method == M::Aov ? "AoV"
+                                                                                   : "power");
   head += bls ? "  depth +- error  duration +- error  t0 +- error" : "  semi-amplitude";
   if (fap) head += "  false-alarm probability";
   e.LogLine(head);
@@ -270,7 +272,19 @@ void RunPeriodogramCommand(Engine& e) {
   const PeriodogramRequest& r = *request;
   const PeriodogramSeries series = PrepareSeries(points->t, points->x, points->weights);
   FrequencyGrid grid{r.fLow, 1 / (r.oversampling * series.span), 0};
-  const double count = GridCount(r.fLow, r.fHigh, grid.step);
+  // A box needs a period: the frequency 0 is left out of its search.
+  const bool fromOneStep = r.method == M::Bls && grid.fLow == 0;
+  if (fromOneStep) {
+    grid.fLow = grid.step;
+    if (!(r.fHigh > grid.fLow)) {
+      Refuse(e,
+             "box least squares needs frequencies above 0; the highest frequency is below the "
+             "frequency step " +
+                 General(grid.step));
+      return;
+    }
+  }
+  const double count = GridCount(grid.fLow, r.fHigh, grid.step);
   if (!(count <= kMaxPeriodogramFrequencies)) {
     Refuse(e, "the grid would have " + General(count) + " frequencies, more than " +
                   General(kMaxPeriodogramFrequencies) +
@@ -320,6 +334,10 @@ void RunPeriodogramCommand(Engine& e) {
   } catch (const std::bad_alloc&) {
     Refuse(e, "not enough memory for " + Int(grid.count) + " frequencies");
     return;
+  } catch (const std::invalid_argument& error) {
+    // The dialog's checks should leave nothing for the search to refuse.
+    Refuse(e, error.what());
+    return;
   }
   if (!finished) {
     e.LogLine("Periodogram stopped: the data set is unchanged");
@@ -333,6 +351,8 @@ void RunPeriodogramCommand(Engine& e) {
   e.LogLine("Frequencies from " + General(grid.fLow) + " to " + General(grid.At(grid.count - 1)) +
             " step " + General(grid.step));
   e.LogLine("Number of frequencies " + Int(grid.count));
+  if (fromOneStep)
+    e.LogLine("The frequency 0 holds no period: the box search starts one step above it");
   e.LogLine(MethodLine(r, points->bandCodes.size()));
   if (r.method == M::Multiband) {
     std::string codes = "Bands (observer codes):";

@@ -144,7 +144,8 @@ std::vector<DialogField> PeriodogramFields(double defaultHigh) {
        "several bands (the observer column), 5 = phase dispersion minimisation, 6 = analysis "
        "of variance, 7 = box least squares (eclipses, transits)",
        WholeIn(1, 7)},
-      {"Peaks to list", "10", "how many of the best peaks the log lists", WholeIn(0, kMaxPeaksListed)},
+      {"Peaks to list", "10", "how many of the best peaks the log lists",
+       WholeIn(0, kMaxPeaksListed)},
       Conditional({"Harmonics", "3",
                    "terms of the Fourier series, 1 to " + Str(kMaxHarmonics) + " (methods 3 and 4)",
                    WholeIn(1, kMaxHarmonics)},

@@ -53,8 +53,8 @@ TEST_F(BoxPeriodogramTest, PeakTableGivesDepthDurationAndTheFirstEvent) {
   RunBox();
   ASSERT_TRUE(host.messages.empty()) << host.messages[0];
   EXPECT_TRUE(host.Logged("Method 7: box least squares, durations 0.01 to 0.1 of the period"));
-  EXPECT_TRUE(host.Logged(
-      "  #  frequency  period  power  depth +- error  duration +- error  t0 +- error"));
+  EXPECT_TRUE(
+      host.Logged("  #  frequency  period  power  depth +- error  duration +- error  t0 +- error"));
   // rank, f, P, power, depth, its error, duration, its error, t0, its error
   const auto peak = FirstPeak();
   ASSERT_EQ(peak.size(), 10u);
@@ -71,6 +71,25 @@ TEST_F(BoxPeriodogramTest, PeakTableGivesDepthDurationAndTheFirstEvent) {
   EXPECT_EQ(lines[0], "frequency power depth duration t0");
   EXPECT_EQ(lines[1].size(), 5 * 23 + 4u);
   EXPECT_EQ(static_cast<int>(lines.size()) - 1, engine->data.n);
+}
+
+// The frequency 0 holds no period: from the default lowest frequency the
+// search starts one step above it.
+TEST_F(BoxPeriodogramTest, FromTheLowestFrequency0TheSearchStartsOneStepUp) {
+  LoadEclipses();
+  const double df = 1 / (10 * Span());
+  dialogs.fieldAnswers = {{"", "1", "", "7", "1"}};
+  RunPeriodogramCommand(*engine);
+  ASSERT_TRUE(host.messages.empty()) << host.messages[0];
+  EXPECT_TRUE(host.LoggedPart("the box search starts one step above it"));
+  const auto peak = FirstPeak();
+  ASSERT_EQ(peak.size(), 10u);
+  EXPECT_NEAR(peak[2], kPeriod, 2e-3);
+  const auto lines = ReadLines("star_periodogram.dat");
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_NEAR(*ParseNumber(lines[1].substr(0, 23)), df, 1e-9 * df);
+  EXPECT_EQ(static_cast<long long>(lines.size()) - 1,
+            static_cast<long long>(std::floor(1 / df + 1e-9)));
 }
 
 TEST_F(BoxPeriodogramTest, KeyCode16TakesThePeriodAndT0OfTheBestBox) {

@@ -17,9 +17,9 @@
 #include "console/key_loop.h"
 #include "data/save.h"
 #include "engine/engine.h"
+#include "periodicity/periodogram_command_fixture.h"
 #include "plot/draw.h"
 #include "support/recording_canvas.h"
-#include "periodicity/periodogram_command_fixture.h"
 #include "support/scripted_host.h"
 
 namespace teril {
@@ -34,10 +34,10 @@ TEST_F(PeriodogramCommandTest, DialogOffersTheTenFieldsWithTheirDefaults) {
   EXPECT_EQ(dialogs.shown[0], "Periodogram");
   std::vector<std::string> shown;
   for (auto& f : dialogs.shownFields[0]) shown.push_back(f.label + "=" + f.value);
-  EXPECT_EQ(shown, (std::vector<std::string>{
-                       "Lowest frequency=0", "Highest frequency=1", "Oversampling=10", "Method=1",
-                       "Peaks to list=10", "Harmonics=3", "Band harmonics=0", "Bins=10",
-                       "Shortest duration=0.01", "Longest duration=0.1"}));
+  EXPECT_EQ(shown, (std::vector<std::string>{"Lowest frequency=0", "Highest frequency=1",
+                                             "Oversampling=10", "Method=1", "Peaks to list=10",
+                                             "Harmonics=3", "Band harmonics=0", "Bins=10",
+                                             "Shortest duration=0.01", "Longest duration=0.1"}));
   EXPECT_EQ(engine->data.n, 5);
   EXPECT_FALSE(FileExists("star_periodogram.dat"));
 }
@@ -239,7 +239,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"ConstantSignal", "constant", {}, "the visible signal is constant"},
         BadInput{"PhaseMode", "phase", {}, "switch phase mode off"},
         BadInput{"ZeroError", "s0", {}, "point 4 has the error s=0"},
-        BadInput{"HugeError", "sHuge", {}, "point 3 has the error s=1E160; its weight 1/s^2 is beyond"},
+        BadInput{
+            "HugeError", "sHuge", {}, "point 3 has the error s=1E160; its weight 1/s^2 is beyond"},
         BadInput{"TinyErrors", "sTiny", {}, "the errors are too small"},
         BadInput{"HighestNotAboveLowest", "", {"0.5", "0.5"}, "must be above the lowest"},
         BadInput{"NegativeLowest", "", {"-1"}, "the lowest frequency must not be negative"},
@@ -248,19 +249,37 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"NotANumber", "", {"", "abc"}, "\"Highest frequency\" is not a number: abc"},
         BadInput{"MethodEight", "", {"", "", "", "8"}, "\"Method\" must be 1 to 7: 8"},
         BadInput{"MethodNotANumber", "", {"", "", "", "x"}, "\"Method\" must be 1 to 7: x"},
-        BadInput{"HarmonicsAboveSix", "", {"", "", "", "3", "", "7"},
+        BadInput{"HarmonicsAboveSix",
+                 "",
+                 {"", "", "", "3", "", "7"},
                  "\"Harmonics\" must be a whole number from 1 to 6: 7"},
-        BadInput{"BandHarmonicsAboveHarmonics", "", {"", "", "", "4", "", "2", "3"},
+        BadInput{"BandHarmonicsAboveHarmonics",
+                 "",
+                 {"", "", "", "4", "", "2", "3"},
                  "\"Band harmonics\" must be a whole number from 0 to the harmonics (2): 3"},
-        BadInput{"OneBin", "", {"", "", "", "6", "", "", "", "1"},
+        BadInput{"OneBin",
+                 "",
+                 {"", "", "", "6", "", "", "", "1"},
                  "\"Bins\" must be a whole number from 2 to 1000: 1"},
-        BadInput{"ZeroShortestDuration", "", {"", "", "", "7", "", "", "", "", "0"},
+        BadInput{"ZeroShortestDuration",
+                 "",
+                 {"", "", "", "7", "", "", "", "", "0"},
                  "\"Shortest duration\" must be a fraction of the period above 0"},
-        BadInput{"LongestBelowShortest", "", {"", "", "", "7", "", "", "", "", "0.2", "0.1"},
+        BadInput{"LongestBelowShortest",
+                 "",
+                 {"", "", "", "7", "", "", "", "", "0.2", "0.1"},
                  "\"Longest duration\" must be a fraction of the period from the shortest"},
-        BadInput{"LongestAboveHalf", "", {"", "", "", "7", "", "", "", "", "", "0.6"},
+        BadInput{"LongestAboveHalf",
+                 "",
+                 {"", "", "", "7", "", "", "", "", "", "0.6"},
                  "\"Longest duration\" must be a fraction of the period from the shortest"},
-        BadInput{"PeaksAboveThousand", "", {"", "", "", "", "1001"},
+        BadInput{"BoxBelowOneStep",
+                 "",
+                 {"", "0.01", "", "7"},
+                 "box least squares needs frequencies above 0"},
+        BadInput{"PeaksAboveThousand",
+                 "",
+                 {"", "", "", "", "1001"},
                  "\"Peaks to list\" must be a whole number from 0 to 1000: 1001"}),
     [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
 

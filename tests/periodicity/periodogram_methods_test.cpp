@@ -14,9 +14,9 @@
 #include "console/terminal_host.h"
 #include "engine/engine.h"
 #include "periodicity/periodogram.h"
+#include "periodicity/periodogram_command_fixture.h"
 #include "periodicity/periodogram_commands.h"
 #include "periodicity/periodogram_dialog.h"
-#include "periodicity/periodogram_command_fixture.h"
 
 namespace teril {
 namespace {
@@ -32,8 +32,7 @@ TEST(PeriodogramConsoleAnswers, TheLastFiveFieldsTakeLinesOnlyForMethodsThreeToS
     std::vector<std::string> values;  // the ten fields afterwards
   };
   const Case cases[] = {
-      {"0.1\n5\n\n2\n4\nNEXT\n",
-       {"0.1", "5", "10", "2", "4", "3", "0", "10", "0.01", "0.1"}},
+      {"0.1\n5\n\n2\n4\nNEXT\n", {"0.1", "5", "10", "2", "4", "3", "0", "10", "0.01", "0.1"}},
       {"\n\n\n5\n\n2\n\n20\n\n\nNEXT\n",
        {"0", "1", "10", "5", "10", "2", "0", "20", "0.01", "0.1"}},
       {"\n\n\n7\n\n\n\n\n0.02\n0.2\nNEXT\n",
@@ -73,7 +72,8 @@ TEST_P(HarmonicSawtoothTest, PowerAtThePeriodIsTheShareOfTheHarmonics) {
   Load(t, x);
   // The five extra answers are read; "Bins" is not used by method 3, so
   // its text does not matter.
-  dialogs.fieldAnswers = {{"", "2", "", "3", "3", Str(static_cast<long long>(K)), "", "abc", "", ""}};
+  dialogs.fieldAnswers = {
+      {"", "2", "", "3", "3", Str(static_cast<long long>(K)), "", "abc", "", ""}};
   RunPeriodogramCommand(*engine);
   ASSERT_TRUE(host.messages.empty()) << host.messages[0];
   EXPECT_TRUE(host.Logged("Method 3: Fourier series of " + Str(static_cast<long long>(K)) +
@@ -215,7 +215,8 @@ TEST_F(PeriodogramCommandTest, AStopInMethod5LeavesTheDataSetAndNoFile) {
 // Methods 1 and 2 write the file exactly as before: each line the
 // frequency, the power and the semi-amplitude in the 23-character form.
 TEST_F(PeriodogramCommandTest, TheFileOfMethods1And2IsTheFormattedValues) {
-  for (const PeriodogramMethod method : {PeriodogramMethod::LombScargle, PeriodogramMethod::Amplitude}) {
+  for (const PeriodogramMethod method :
+       {PeriodogramMethod::LombScargle, PeriodogramMethod::Amplitude}) {
     LoadSinusoid(300, 30, 0.9, 0.4, 6);
     const DataSet& d = engine->data;
     const std::vector<double> t(&d.t[1], &d.t[300] + 1), x(&d.x[1], &d.x[300] + 1);

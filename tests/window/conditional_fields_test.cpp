@@ -66,8 +66,7 @@ TEST(WindowConditionalFields, PeriodogramFieldsFollowTheMethod) {
   EXPECT_EQ(states, (std::vector<std::string>{"1111100000", "1111110000", "1111111000",
                                               "1111100100", "1111100100", "1111100011",
                                               "1111100000", "1111100100", "1111100011"}));
-  EXPECT_EQ(okStates,
-            (std::vector<bool>{true, true, true, true, true, true, false, false, true}));
+  EXPECT_EQ(okStates, (std::vector<bool>{true, true, true, true, true, true, false, false, true}));
   EXPECT_TRUE(labelFollows);
   EXPECT_EQ(fields[3].value, "7");
   EXPECT_EQ(fields[8].value, "0.02");
