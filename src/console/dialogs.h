@@ -2,11 +2,13 @@
 // returns what the user entered, or that the user cancelled.
 //
 // The console mode answers from lines of standard input: one line per field
-// in the dialog's order (an empty line keeps the field), one line with the
+// in the dialog's order (an empty line keeps the field; a field that does
+// not apply, see DialogField::applies, takes no line), one line with the
 // path for a file dialog (empty: cancelled), "y" or "n" for a question, a
 // line of item numbers (from 1) separated by blanks for a check list.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,7 +28,28 @@ struct DialogField {
   // When set, the window keeps OK disabled while the text is not accepted.
   // The console mode and the caller still check the answer themselves.
   std::function<bool(const std::string&)> valid;
+  // Conditional fields; both predicates see the whole form with the current
+  // values and look only at the fields before this one. Unset: always.
+  //  applies: whether the field is asked at all. The console mode (and the
+  //    scripted dialogs) read a line only for a field that applies; one
+  //    that does not keeps its value. The window shows every field and
+  //    disables those that do not apply, following the earlier fields live.
+  //  used: finer, for the window only: an applying field is enabled only
+  //    while it is also used. The console mode still reads its line, so
+  //    that the lines of a script do not move with the earlier answers.
+  std::function<bool(const std::vector<DialogField>&)> applies;
+  std::function<bool(const std::vector<DialogField>&)> used;
 };
+
+// Whether fields[i] applies (see DialogField::applies).
+inline bool FieldApplies(const std::vector<DialogField>& fields, std::size_t i) {
+  return !fields[i].applies || fields[i].applies(fields);
+}
+
+// Whether the window enables fields[i]: it applies and is used.
+inline bool FieldEnabled(const std::vector<DialogField>& fields, std::size_t i) {
+  return FieldApplies(fields, i) && (!fields[i].used || fields[i].used(fields));
+}
 
 // The content of the form that ChooseMethods shows.
 struct MethodChoice {

@@ -59,13 +59,14 @@ void TerminalHost::StdOut(const std::string& line) { out_ << line << '\n' << std
 
 bool TerminalHost::EditFields(const std::string&, const std::string&,
                               std::vector<DialogField>& fields, const std::string&) {
-  for (auto& f : fields) {
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (!FieldApplies(fields, i)) continue;
     auto line = NextLine();
     if (!line) {
       AnswerAfterEnd();
       continue;
     }
-    if (!line->empty()) f.value = *line;
+    if (!line->empty()) fields[i].value = *line;
   }
   return true;
 }

@@ -152,6 +152,7 @@ void ThreePointParabola(Engine& e) {
     // The period candidate that key #16 takes (a periodogram's axis is a
     // frequency, so the top's argument is one over a period).
     e.classical.lastParabolaPeriod = reciprocal;
+    e.classical.lastPeriodEpoch = std::numeric_limits<double>::quiet_NaN();
     e.view.reciprocalT = reciprocal;
     e.LogLine("=1/ " + General(reciprocal));
   } else {

@@ -4,46 +4,57 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <filesystem>
+#include <limits>
 #include <new>
 #include <optional>
+#include <span>
+#include <stdexcept>
 #include <string>
-#include <system_error>
 #include <vector>
 
-#include "base/io.h"
 #include "base/numfmt.h"
 #include "data/save.h"
 #include "engine/engine.h"
 #include "engine/named_command.h"
 #include "extrema/approximation_commands.h"
+#include "periodicity/period_search.h"
 #include "periodicity/periodogram.h"
+#include "periodicity/periodogram_dialog.h"
+#include "periodicity/periodogram_file.h"
 #include "plot/view.h"
 
 namespace teril {
 namespace {
 
+using M = PeriodogramMethod;
+
 constexpr const char* kWhat = "Periodogram";
-constexpr int kMaxPeaksListed = 1000;
-constexpr long long kLinesPerWrite = 100000;
 
 // The check marks of the menu items that follow the six transformation flags.
-constexpr bool MenuChecks::* kTransformItems[] = {&MenuChecks::lgT,      &MenuChecks::pow10T,
-                                                  &MenuChecks::lgX,      &MenuChecks::pow10X,
-                                                  &MenuChecks::intToMag, &MenuChecks::magToInt};
+constexpr bool MenuChecks::*kTransformItems[] = {&MenuChecks::lgT,      &MenuChecks::pow10T,
+                                                 &MenuChecks::lgX,      &MenuChecks::pow10X,
+                                                 &MenuChecks::intToMag, &MenuChecks::magToInt};
 
 std::string Int(long long v) { return Str(v); }
 
-void Refuse(Engine& e, const std::string& why) {
-  const std::string text = "Periodogram: " + why;
-  e.LogLine(text);
-  e.LogLine(" ");
-  e.host.MessageBox(text);
-}
+void Refuse(Engine& e, const std::string& why) { RefusePeriodogram(e, why); }
 
 struct VisiblePoints {
   std::vector<double> t, x, weights;  // weights empty: all equal
+  std::vector<int> bands;             // 0-based, by observer code in order of appearance
+  std::vector<std::string> bandCodes;
 };
+
+// The band of each point from its observer code (the import writes the
+// band there): codes numbered from 0 in the order they first appear.
+void NumberBands(VisiblePoints& p, const std::vector<ObserverCode>& codes) {
+  for (const ObserverCode& c : codes) {
+    const std::string code = c.str();
+    auto it = std::find(p.bandCodes.begin(), p.bandCodes.end(), code);
+    if (it == p.bandCodes.end()) it = p.bandCodes.insert(p.bandCodes.end(), code);
+    p.bands.push_back(static_cast<int>(it - p.bandCodes.begin()));
+  }
+}
 
 // The visible points, or nothing (and the reason said) when they cannot
 // give a periodogram.
@@ -56,6 +67,7 @@ std::optional<VisiblePoints> CollectVisible(Engine& e) {
     return std::nullopt;
   }
   VisiblePoints p;
+  std::vector<ObserverCode> codes;
   const int first = std::max(1, v.firstVisible), last = std::min(d.n, v.lastVisible);
   for (int i = first; i <= last; ++i) {
     if (d.t[i] < v.tMin || d.t[i] > v.tMax) continue;
@@ -77,6 +89,7 @@ std::optional<VisiblePoints> CollectVisible(Engine& e) {
     }
     p.t.push_back(d.t[i]);
     p.x.push_back(d.x[i]);
+    codes.push_back(d.observer[i]);
   }
   double totalWeight = 0;
   for (double w : p.weights) totalWeight += w;
@@ -97,122 +110,8 @@ std::optional<VisiblePoints> CollectVisible(Engine& e) {
     Refuse(e, "the visible signal is constant");
     return std::nullopt;
   }
+  NumberBands(p, codes);
   return p;
-}
-
-struct Request {
-  double fLow = 0, fHigh = 0, oversampling = 10;
-  PeriodogramMethod method = PeriodogramMethod::LombScargle;
-  int peaks = 10;
-};
-
-bool IsNumber(const std::string& s) { return ParseNumber(s).has_value(); }
-
-// The dialog; nothing when cancelled or when a field is refused.
-std::optional<Request> AskRequest(Engine& e, double defaultHigh) {
-  std::vector<DialogField> fields{
-      {"Lowest frequency", "0", "cycles per unit of t, 0 or more", IsNumber},
-      {"Highest frequency", General(defaultHigh),
-       "above the lowest; the default is half the inverse of the median spacing", IsNumber},
-      {"Oversampling", "10", "the frequency step is 1 / (oversampling * time span)",
-       [](const std::string& s) { return ParseNumber(s).value_or(0) > 0; }},
-      {"Method", "1",
-       "1 = generalised Lomb-Scargle with a floating mean, 2 = amplitude spectrum of the "
-       "discrete Fourier transform",
-       [](const std::string& s) {
-         auto m = ParseInteger(s);
-         return m && (*m == 1 || *m == 2);
-       }},
-      {"Peaks to list", "10", "how many of the highest peaks the log lists",
-       [](const std::string& s) {
-         auto m = ParseInteger(s);
-         return m && *m >= 0 && *m <= kMaxPeaksListed;
-       }}};
-  if (!e.dialogs.EditFields("Periodogram", "Periodogram", fields)) return std::nullopt;
-  Request r;
-  double* numbers[] = {&r.fLow, &r.fHigh, &r.oversampling};
-  for (int i = 0; i < 3; ++i) {
-    auto v = ParseNumber(fields[i].value);
-    if (!v) {
-      Refuse(e, "\"" + fields[i].label + "\" is not a number: " + fields[i].value);
-      return std::nullopt;
-    }
-    *numbers[i] = *v;
-  }
-  auto method = ParseInteger(fields[3].value);
-  if (!method || (*method != 1 && *method != 2)) {
-    Refuse(e, "\"Method\" must be 1 or 2: " + fields[3].value);
-    return std::nullopt;
-  }
-  r.method = static_cast<PeriodogramMethod>(*method);
-  auto peaks = ParseInteger(fields[4].value);
-  if (!peaks || *peaks < 0 || *peaks > kMaxPeaksListed) {
-    Refuse(e, "\"Peaks to list\" must be a whole number from 0 to " + Int(kMaxPeaksListed) + ": " +
-                  fields[4].value);
-    return std::nullopt;
-  }
-  r.peaks = static_cast<int>(*peaks);
-  if (r.fLow < 0) {
-    Refuse(e, "the lowest frequency must not be negative");
-    return std::nullopt;
-  }
-  if (!(r.fHigh > r.fLow)) {
-    Refuse(e, "the highest frequency must be above the lowest");
-    return std::nullopt;
-  }
-  if (!(r.oversampling > 0)) {
-    Refuse(e, "the oversampling must be above 0");
-    return std::nullopt;
-  }
-  return r;
-}
-
-struct Peak {
-  long long index;
-  double frequency;
-  SineFit fit;
-  double fap;
-};
-
-// The highest peaks of `values`, each refined by the parabola through its
-// grid value and its two neighbours and evaluated there exactly.
-std::vector<Peak> ListPeaks(const PeriodogramSeries& series, const FrequencyGrid& grid,
-                            const std::vector<double>& values, const Request& r) {
-  const double W = BaluevBandwidth(grid.fLow, grid.At(grid.count - 1), series.timeVariance);
-  std::vector<Peak> peaks;
-  for (long long k : HighestPeaks(values, r.peaks)) {
-    double offset = 0;
-    if (k > 0 && k + 1 < grid.count)
-      offset = ParabolaVertexOffset(values[k - 1], values[k], values[k + 1]);
-    Peak p{k, grid.At(k) + offset * grid.step, {}, 1};
-    p.fit = FitAt(series, p.frequency, r.method);
-    if (r.method == PeriodogramMethod::LombScargle)
-      p.fap = BaluevFalseAlarm(p.fit.power, static_cast<long long>(series.size()), W);
-    peaks.push_back(p);
-  }
-  std::stable_sort(peaks.begin(), peaks.end(),
-                   [](const Peak& a, const Peak& b) { return a.fit.power > b.fit.power; });
-  return peaks;
-}
-
-// Writes the whole periodogram; false (and no file) when stopped.
-bool WritePeriodogram(const std::string& name, const FrequencyGrid& grid,
-                      const PeriodogramValues& v, ProgressScope& progress) {
-  WriteFile(name, "frequency power semi-amplitude\n");
-  std::string text;
-  for (long long k0 = 0; k0 < grid.count; k0 += kLinesPerWrite) {
-    const long long k1 = std::min(grid.count, k0 + kLinesPerWrite);
-    text.clear();
-    for (long long k = k0; k < k1; ++k)
-      text += Sci23(grid.At(k)) + " " + Sci23(v.power[k]) + " " + Sci23(v.amplitude[k]) + "\n";
-    AppendToFile(name, text);
-    if (k1 < grid.count && !progress.Step(k1, grid.count, kWhat)) {
-      std::error_code ec;
-      std::filesystem::remove(name, ec);
-      return false;
-    }
-  }
-  return true;
 }
 
 int DecimalsFor(double smallest) {
@@ -220,12 +119,34 @@ int DecimalsFor(double smallest) {
   return std::clamp(static_cast<int>(std::ceil(-std::log10(smallest))) + 1, 0, 11);
 }
 
+// What the data set shows: the semi-amplitude for method 2, else the
+// method's statistic.
+const std::vector<double>& Shown(const PeriodSearchValues& v, M method) {
+  return method == M::Amplitude ? v.amplitude : v.power;
+}
+
+// The grid index of the best value (the first of equals).
+long long BestIndex(const std::vector<double>& v, M method) {
+  const auto it = BestAtMinimum(method) ? std::min_element(v.begin(), v.end())
+                                        : std::max_element(v.begin(), v.end());
+  return it - v.begin();
+}
+
 // The data set becomes the periodogram: t := frequency, x := `values`
-// (at most MaxPoints of them; a longer grid keeps the highest of each run
-// of grid values, so that every peak keeps its value).
+// (at most MaxPoints of them; a longer grid keeps the best of each run of
+// grid values, so that every peak, or every minimum of method 5, keeps its
+// value).
 void ReplaceDataSet(Engine& e, const FrequencyGrid& grid, const std::vector<double>& values,
-                    long long highest, PeriodogramMethod method) {
-  const std::vector<long long> kept = MaxEnvelope(values, MaxPoints);
+                    M method) {
+  std::vector<long long> kept;
+  if (BestAtMinimum(method)) {
+    std::vector<double> negated(values.size());
+    std::transform(values.begin(), values.end(), negated.begin(), [](double v) { return -v; });
+    kept = MaxEnvelope(negated, MaxPoints);
+  } else {
+    kept = MaxEnvelope(values, MaxPoints);
+  }
+  const long long best = BestIndex(values, method);
   DataSet& d = e.data;
   d.n = static_cast<int>(kept.size());
   int current = 1;
@@ -239,19 +160,21 @@ void ReplaceDataSet(Engine& e, const FrequencyGrid& grid, const std::vector<doub
     d.observer[i] = ObserverCode();
     xLow = std::min(xLow, d.x[i]);
     xHigh = std::max(xHigh, d.x[i]);
-    if (k <= highest) current = i;
+    if (k <= best) current = i;
   }
   d.phased = false;
   d.weightsLoaded = false;
   d.tDecimals = DecimalsFor(grid.step * static_cast<double>(grid.count) / d.n);
   d.tWidth = FitPrintWidth(d.tDecimals, d.t[1], d.t[d.n]);
-  d.xDecimals = method == PeriodogramMethod::LombScargle ? 6 : DecimalsFor(xHigh * 1e-4);
+  // Powers and theta are of order 1; the amplitude spectrum and the AoV
+  // statistic have the scale of the data.
+  d.xDecimals = method == M::Amplitude || method == M::Aov ? DecimalsFor(xHigh * 1e-4) : 6;
   d.xWidth = FitPrintWidth(d.xDecimals, xLow, xHigh);
   // The transformations, the linear transformation and the lag diagram
   // belonged to the light curve.
   FileRunState& r = e.run;
   r.flags.Clear();
-  for (bool MenuChecks::* item : kTransformItems) e.checks.*item = false;
+  for (bool MenuChecks::*item : kTransformItems) e.checks.*item = false;
   e.line.lineApplied = false;
   r.countAtLoad = d.n;
   // The periodogram is in its file; the light curve's edits were offered
@@ -260,25 +183,82 @@ void ReplaceDataSet(Engine& e, const FrequencyGrid& grid, const std::vector<doub
   ViewState& v = e.view;
   v.mapShift = 0;
   v.leftMark = 0;
-  e.checks.inverseX = false;  // peaks upward
+  e.checks.inverseX = false;  // peaks upward (theta's minima downward)
   v.showFitMarks = false;
   v.j = v.cursorPoint = current;
 }
 
-void LogPeaks(Engine& e, const std::vector<Peak>& peaks, PeriodogramMethod method) {
-  if (peaks.empty()) return;
-  const bool ls = method == PeriodogramMethod::LombScargle;
-  e.LogLine("Highest peaks:");
-  e.LogLine(std::string("  #  frequency  period  power  semi-amplitude") +
-            (ls ? "  false-alarm probability" : ""));
-  int rank = 0;
-  for (const Peak& p : peaks) {
-    std::string line = Str(static_cast<long long>(++rank), 3) + "  " + General(p.frequency) + "  " +
-                       (p.frequency > 0 ? General(1 / p.frequency) : std::string("-")) + "  " +
-                       General(p.fit.power) + "  " + General(p.fit.amplitude);
-    if (ls) line += "  " + General(p.fap);
+std::string MethodLine(const PeriodogramRequest& r, std::size_t bands) {
+  const PeriodSearchOptions& o = r.search;
+  const std::string K = Int(o.harmonics) + (o.harmonics == 1 ? " harmonic" : " harmonics");
+  switch (r.method) {
+    case M::LombScargle:
+      return "Method 1: generalised Lomb-Scargle, floating mean";
+    case M::Amplitude:
+      return "Method 2: amplitude spectrum of the discrete Fourier transform";
+    case M::Harmonic:
+      return "Method 3: Fourier series of " + K;
+    case M::Multiband:
+      return "Method 4: multi-band Fourier series of " + K + " and " + Int(o.bandHarmonics) +
+             " of each band's own, " + Int(static_cast<long long>(bands)) +
+             (bands == 1 ? " band" : " bands");
+    case M::Pdm:
+      return "Method 5: phase dispersion minimisation, " + Int(o.bins) + " bins";
+    case M::Aov:
+      return "Method 6: analysis of variance, " + Int(o.bins) + " bins";
+    case M::Bls:
+      return "Method 7: box least squares, durations " + General(o.shortestDuration) + " to " +
+             General(o.longestDuration) + " of the period";
+  }
+  return "";
+}
+
+std::string PeriodText(double f) { return f > 0 ? General(1 / f) : std::string("-"); }
+
+// The peak table: method 5 lists the minima of theta; methods 1, 3 to 6
+// give the false-alarm probability, method 7 the box of each peak.
+void LogPeaks(Engine& e, const std::vector<PeriodSearchPeak>& peaks, M method, int count) {
+  if (peaks.empty() || count == 0) return;
+  const bool fap = method != M::Amplitude && method != M::Bls;
+  const bool bls = method == M::Bls;
+  e.LogLine(BestAtMinimum(method) ? "Lowest minima:" : "Highest peaks:");
+  std::string head = std::string("  #  frequency  period  ") + (method == M::Pdm   ? "theta"
+                                                                : method == M::Aov ? "AoV"
+                                                                                   : "power");
+  head += bls ? "  depth +- error  duration +- error  t0 +- error" : "  semi-amplitude";
+  if (fap) head += "  false-alarm probability";
+  e.LogLine(head);
+  for (int rank = 1; rank <= count && rank <= static_cast<int>(peaks.size()); ++rank) {
+    const PeriodSearchPeak& p = peaks[rank - 1];
+    std::string line = Str(static_cast<long long>(rank), 3) + "  " + General(p.frequency) + "  " +
+                       PeriodText(p.frequency) + "  " + General(p.power) + "  ";
+    if (bls) {
+      line += General(p.depth) + " +- " + General(p.depthError) + "  " + General(p.duration) +
+              " +- " + General(p.durationError) + "  " + General(p.t0) + " +- " +
+              General(p.t0Error);
+    } else {
+      line += General(p.amplitude);
+    }
+    if (fap) line += "  " + General(p.falseAlarm);
     e.LogLine(line);
   }
+}
+
+// Key code 16 takes the best box of a box least squares periodogram: its
+// period and, as T0, the mid-time of its first event. Any other
+// periodogram withdraws a period that such a run left there.
+void OfferPeriodForKey16(Engine& e, M method, const std::vector<PeriodSearchPeak>& peaks) {
+  ClassicalState& c = e.classical;
+  if (method != M::Bls) {
+    if (std::isfinite(c.lastPeriodEpoch)) c.lastParabolaPeriod = 0;
+    c.lastPeriodEpoch = std::numeric_limits<double>::quiet_NaN();
+    return;
+  }
+  if (peaks.empty() || !(peaks[0].frequency > 0)) return;
+  c.lastParabolaPeriod = 1 / peaks[0].frequency;
+  c.lastPeriodEpoch = peaks[0].t0;
+  e.LogLine("Key code 16 takes the period " + General(c.lastParabolaPeriod) + " and T0 " +
+            General(c.lastPeriodEpoch) + " of the best box");
 }
 
 }  // namespace
@@ -287,12 +267,24 @@ void RunPeriodogramCommand(Engine& e) {
   auto points = CollectVisible(e);
   if (!points) return;
   const double spacing = MedianSpacing(points->t);
-  auto request = AskRequest(e, 0.5 / spacing);
+  auto request = AskPeriodogramRequest(e, 0.5 / spacing);
   if (!request) return;
-  const Request& r = *request;
+  const PeriodogramRequest& r = *request;
   const PeriodogramSeries series = PrepareSeries(points->t, points->x, points->weights);
   FrequencyGrid grid{r.fLow, 1 / (r.oversampling * series.span), 0};
-  const double count = GridCount(r.fLow, r.fHigh, grid.step);
+  // A box needs a period: the frequency 0 is left out of its search.
+  const bool fromOneStep = r.method == M::Bls && grid.fLow == 0;
+  if (fromOneStep) {
+    grid.fLow = grid.step;
+    if (!(r.fHigh > grid.fLow)) {
+      Refuse(e,
+             "box least squares needs frequencies above 0; the highest frequency is below the "
+             "frequency step " +
+                 General(grid.step));
+      return;
+    }
+  }
+  const double count = GridCount(grid.fLow, r.fHigh, grid.step);
   if (!(count <= kMaxPeriodogramFrequencies)) {
     Refuse(e, "the grid would have " + General(count) + " frequencies, more than " +
                   General(kMaxPeriodogramFrequencies) +
@@ -305,30 +297,46 @@ void RunPeriodogramCommand(Engine& e) {
     SaveDataSet(e);
 
   const long long n = static_cast<long long>(series.size());
+  const bool sine = r.method == M::LombScargle || r.method == M::Amplitude;
   const bool fast = static_cast<double>(n) * count > kDirectPeriodogramLimit;
-  PeriodogramValues values;
+  // Only method 4 tells the bands apart.
+  const std::span<const int> bands =
+      r.method == M::Multiband ? std::span<const int>(points->bands) : std::span<const int>();
+  PeriodSearchValues values;
   const std::string name = ResultStem(e.run.inputFile) + "_periodogram.dat";
   double seconds = 0;
-  std::vector<Peak> peaks;
+  std::vector<PeriodSearchPeak> peaks;
   bool finished = false;
   try {
     ProgressScope progress(e.host);
-    PeriodogramOptions options;
+    PeriodSearchOptions options = r.search;
+    if (sine) options.path = fast ? SumsPath::Fast : SumsPath::Direct;
     options.progress = [&progress](long long done, long long total) {
       return progress.Step(done, total, kWhat);
     };
     const auto start = std::chrono::steady_clock::now();
-    finished = fast ? FastPeriodogram(series, grid, r.method, values, options)
-                    : DirectPeriodogram(series, grid, r.method, values, options);
+    finished = ComputePeriodSearch(series, bands, grid, r.method, options, values);
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (finished) {
-      const auto& shown =
-          r.method == PeriodogramMethod::LombScargle ? values.power : values.amplitude;
-      peaks = ListPeaks(series, grid, shown, r);
-      finished = WritePeriodogram(name, grid, values, progress);
+      // The best box is kept for key code 16 even when no peak is listed.
+      const int listed = r.method == M::Bls ? std::max(1, r.peaks) : r.peaks;
+      peaks = ListPeriodSearchPeaks(series, bands, grid, r.method, options, values, listed);
+      std::vector<std::span<const double>> columns{values.power};
+      if (r.method == M::Bls)
+        columns.insert(columns.end(), {values.depth, values.duration, values.t0});
+      else
+        columns.push_back(values.amplitude);
+      finished = WritePeriodogramFile(name,
+                                      r.method == M::Bls ? "frequency power depth duration t0"
+                                                         : "frequency power semi-amplitude",
+                                      grid, columns, options.progress);
     }
   } catch (const std::bad_alloc&) {
     Refuse(e, "not enough memory for " + Int(grid.count) + " frequencies");
+    return;
+  } catch (const std::invalid_argument& error) {
+    // The dialog's checks should leave nothing for the search to refuse.
+    Refuse(e, error.what());
     return;
   }
   if (!finished) {
@@ -337,28 +345,33 @@ void RunPeriodogramCommand(Engine& e) {
     return;
   }
 
-  const bool ls = r.method == PeriodogramMethod::LombScargle;
   e.LogLine("Periodogram");
   e.LogLine("Number of points " + Int(n));
   e.LogLine("Time span " + General(series.span));
   e.LogLine("Frequencies from " + General(grid.fLow) + " to " + General(grid.At(grid.count - 1)) +
             " step " + General(grid.step));
   e.LogLine("Number of frequencies " + Int(grid.count));
-  e.LogLine(ls ? "Method 1: generalised Lomb-Scargle, floating mean"
-               : "Method 2: amplitude spectrum of the discrete Fourier transform");
-  e.LogLine(fast ? "Computed by the fast method (extirpolation and FFT)"
-                 : "Computed by the direct sums");
+  if (fromOneStep)
+    e.LogLine("The frequency 0 holds no period: the box search starts one step above it");
+  e.LogLine(MethodLine(r, points->bandCodes.size()));
+  if (r.method == M::Multiband) {
+    std::string codes = "Bands (observer codes):";
+    for (const std::string& c : points->bandCodes) codes += " " + (c.empty() ? "-" : c);
+    e.LogLine(codes);
+  }
+  if (sine)
+    e.LogLine(fast ? "Computed by the fast method (extirpolation and FFT)"
+                   : "Computed by the direct sums");
   e.LogLine("Computing time " + Str(seconds, 0, 3) + " s");
-  LogPeaks(e, peaks, r.method);
+  LogPeaks(e, peaks, r.method, r.peaks);
   e.LogLine("Written to " + name);
+  OfferPeriodForKey16(e, r.method, peaks);
 
-  const auto& shown = ls ? values.power : values.amplitude;
-  const std::vector<long long> top = HighestPeaks(shown, 1);
-  ReplaceDataSet(e, grid, shown, top.empty() ? 0 : top[0], r.method);
+  ReplaceDataSet(e, grid, Shown(values, r.method), r.method);
   if (grid.count > e.data.n)
     e.LogLine("The data set holds " + Int(e.data.n) + " of the " + Int(grid.count) +
-              " frequencies: the highest value of each run of " +
-              Int((grid.count + MaxPoints - 1) / MaxPoints));
+              " frequencies: the " + (BestAtMinimum(r.method) ? "lowest" : "highest") +
+              " value of each run of " + Int((grid.count + MaxPoints - 1) / MaxPoints));
   e.LogLine(" ");
   ResetView(e);
 }

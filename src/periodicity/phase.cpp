@@ -79,6 +79,13 @@ bool SetPeriodFromParabola(Engine& engine, double period) {
   engine.eph.period = period;
   engine.eph.frequency = 1 / period;
   engine.eph.epochT0 = 0;
+  const double epoch = engine.classical.lastPeriodEpoch;
+  if (period == engine.classical.lastParabolaPeriod && std::isfinite(epoch)) {
+    // The period of a box least squares peak comes with the time of an eclipse.
+    engine.eph.epochT0 = epoch;
+    engine.LogLine("Period " + General(period) + " and T0 " + General(epoch) +
+                   " from the box least squares periodogram");
+  }
   engine.view.scrollShift = 0;
   return true;
 }

@@ -48,7 +48,9 @@ void SetEpochFromCurrentPoint(Engine& engine);
 
 // Key #16: period := the period of the last three-point parabola (the
 // reciprocal of its extremum argument), frequency := 1/period,
-// epochT0 := 0, scrollShift := 0. A period that is not a positive finite
+// epochT0 := 0, scrollShift := 0. When `period` is the best period of a
+// box least squares periodogram run since (ClassicalState), epochT0 := the
+// mid-time of its first event instead, with a log line. A period that is not a positive finite
 // number is refused with a log line. The caller writes the settings file.
 bool SetPeriodFromParabola(Engine& engine, double period);
 

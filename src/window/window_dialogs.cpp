@@ -89,10 +89,19 @@ bool MainForm::EditFields(const std::string& name, const std::string& caption,
     delete ok;
     ok = buttons->addButton("Ok", QDialogButtonBox::AcceptRole);
   }
-  auto check = [&fields, &edits, ok] {
-    bool good = true;
+  // The fields with the texts as typed, for the conditions of the later
+  // fields; a field that does not apply neither takes input nor holds OK back.
+  auto check = [&fields, &edits, form, ok] {
+    std::vector<DialogField> current = fields;
     for (std::size_t i = 0; i < fields.size(); ++i)
-      if (fields[i].valid && !fields[i].valid(edits[i]->text().toStdString())) good = false;
+      current[i].value = edits[i]->text().toStdString();
+    bool good = true;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      const bool enabled = FieldEnabled(current, i);
+      edits[i]->setEnabled(enabled);
+      if (QWidget* label = form->labelForField(edits[i])) label->setEnabled(enabled);
+      if (enabled && fields[i].valid && !fields[i].valid(current[i].value)) good = false;
+    }
     ok->setEnabled(good);
   };
   for (QLineEdit* e : edits) connect(e, &QLineEdit::textChanged, &dialog, check);

@@ -60,6 +60,38 @@ TEST_F(TerminalHostTest, DialogsReadTheirLines) {
   EXPECT_EQ(checked, (std::vector<bool>{false, true, true}));
 }
 
+// A field that does not apply, given the answers before it, takes no line
+// and keeps its value; "used" concerns the window only.
+TEST_F(TerminalHostTest, OnlyFieldsThatApplyTakeALine) {
+  auto modeIs = [](const char* mode) {
+    return [mode](const std::vector<DialogField>& f) { return f[0].value == mode; };
+  };
+  struct Case {
+    std::string input;
+    std::vector<std::string> values;
+    std::string rest;  // the first line left unread
+  };
+  const Case cases[] = {{"a\n1\n2\nrest\n", {"a", "1", "y0", "2"}, "rest"},
+                        {"b\n5\n6\nrest\n", {"b", "x0", "5", "6"}, "rest"},
+                        {"\n\nrest\n", {"a", "x0", "y0", "rest"}, ""}};
+  for (const Case& c : cases) {
+    std::istringstream in(c.input);
+    std::ostringstream out;
+    TerminalHost host(in, out);
+    std::vector<DialogField> fields{{"mode", "a"}, {"x", "x0"}, {"y", "y0"}, {"z", "z0"}};
+    fields[1].applies = modeIs("a");
+    fields[2].applies = modeIs("b");
+    fields[3].used = modeIs("never");  // still read
+    EXPECT_TRUE(host.EditFields("F", "F", fields));
+    std::vector<std::string> values;
+    for (auto& f : fields) values.push_back(f.value);
+    EXPECT_EQ(values, c.values) << c.input;
+    std::string rest;
+    std::getline(in, rest);
+    EXPECT_EQ(rest, c.rest) << c.input;
+  }
+}
+
 TEST_F(TerminalHostTest, MessageBoxesAreMarkedLines) {
   std::istringstream in("");
   std::ostringstream out;

@@ -17,6 +17,7 @@
 #include "console/key_loop.h"
 #include "data/save.h"
 #include "engine/engine.h"
+#include "periodicity/periodogram_command_fixture.h"
 #include "plot/draw.h"
 #include "support/recording_canvas.h"
 #include "support/scripted_host.h"
@@ -24,70 +25,7 @@
 namespace teril {
 namespace {
 
-constexpr double kPi = std::numbers::pi;
-
-class PeriodogramCommandTest : public testing::EngineTest {
- public:
-  testing::RecordingCanvas canvas;
-
-  void SetUp() override {
-    EngineTest::SetUp();
-    engine->console.writeLogFile = false;
-    engine->run.inputFile = "star.dat";
-    engine->run.outputFile = "star.da$";
-    AttachCanvas(*engine, &canvas);
-  }
-
-  // Loads the points as the whole visible set, each with error s.
-  void Load(const std::vector<double>& t, const std::vector<double>& x,
-            const std::vector<double>& s = {}) {
-    DataSet& d = engine->data;
-    d.n = static_cast<int>(t.size());
-    for (int i = 1; i <= d.n; ++i) {
-      d.t[i] = d.t0[i] = t[i - 1];
-      d.x[i] = x[i - 1];
-      d.s[i] = s.empty() ? 1.0 : s[i - 1];
-      d.observer[i] = ObserverCode("AB");
-    }
-    d.weightsLoaded = !s.empty();
-    ViewState& v = engine->view;
-    v.firstVisible = 1;
-    v.lastVisible = d.n;
-    v.tMin = *std::min_element(t.begin(), t.end());
-    v.tMax = *std::max_element(t.begin(), t.end());
-  }
-
-  // `n` random times over `span` days from 2450000, x = 12 + A cos(2 pi f0 t).
-  void LoadSinusoid(int n, double span, double f0, double A, unsigned seed = 1) {
-    std::mt19937 gen(seed);
-    std::uniform_real_distribution<double> u(0, span);
-    std::vector<double> t(n), x;
-    for (auto& v : t) v = 2450000 + u(gen);
-    std::sort(t.begin(), t.end());
-    for (double v : t) x.push_back(12 + A * std::cos(2 * kPi * f0 * (v - 2450000)));
-    Load(t, x);
-  }
-
-  double Span() const {
-    const DataSet& d = engine->data;
-    return d.t[d.n] - d.t[1];
-  }
-
-  // The fields of the first row of the peak table: rank, frequency, period,
-  // power, semi-amplitude and, for method 1, the false-alarm probability.
-  std::vector<double> FirstPeak() const {
-    auto it = std::find(host.log.begin(), host.log.end(), "Highest peaks:");
-    EXPECT_NE(it, host.log.end());
-    if (it == host.log.end() || it + 2 >= host.log.end()) return {};
-    std::istringstream row(*(it + 2));
-    std::vector<double> fields;
-    std::string word;
-    while (row >> word) fields.push_back(ParseNumber(word).value_or(-1));
-    return fields;
-  }
-};
-
-TEST_F(PeriodogramCommandTest, DialogOffersTheFiveFieldsWithTheirDefaults) {
+TEST_F(PeriodogramCommandTest, DialogOffersTheTenFieldsWithTheirDefaults) {
   // Spacings 0.5 0.5 1 0.5: median 0.5, highest frequency 1 / (2 * 0.5) = 1.
   Load({0, 0.5, 1, 2, 2.5}, {1, 2, 1, 3, 2});
   dialogs.fieldAnswers = {{"<cancel>"}};
@@ -97,7 +35,9 @@ TEST_F(PeriodogramCommandTest, DialogOffersTheFiveFieldsWithTheirDefaults) {
   std::vector<std::string> shown;
   for (auto& f : dialogs.shownFields[0]) shown.push_back(f.label + "=" + f.value);
   EXPECT_EQ(shown, (std::vector<std::string>{"Lowest frequency=0", "Highest frequency=1",
-                                             "Oversampling=10", "Method=1", "Peaks to list=10"}));
+                                             "Oversampling=10", "Method=1", "Peaks to list=10",
+                                             "Harmonics=3", "Band harmonics=0", "Bins=10",
+                                             "Shortest duration=0.01", "Longest duration=0.1"}));
   EXPECT_EQ(engine->data.n, 5);
   EXPECT_FALSE(FileExists("star_periodogram.dat"));
 }
@@ -299,14 +239,48 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"ConstantSignal", "constant", {}, "the visible signal is constant"},
         BadInput{"PhaseMode", "phase", {}, "switch phase mode off"},
         BadInput{"ZeroError", "s0", {}, "point 4 has the error s=0"},
-        BadInput{"HugeError", "sHuge", {}, "point 3 has the error s=1E160; its weight 1/s^2 is beyond"},
+        BadInput{
+            "HugeError", "sHuge", {}, "point 3 has the error s=1E160; its weight 1/s^2 is beyond"},
         BadInput{"TinyErrors", "sTiny", {}, "the errors are too small"},
         BadInput{"HighestNotAboveLowest", "", {"0.5", "0.5"}, "must be above the lowest"},
         BadInput{"NegativeLowest", "", {"-1"}, "the lowest frequency must not be negative"},
         BadInput{"ZeroOversampling", "", {"", "", "0"}, "the oversampling must be above 0"},
         BadInput{"GridAboveTenToTheEight", "", {"", "2e6"}, "more than 100000000"},
         BadInput{"NotANumber", "", {"", "abc"}, "\"Highest frequency\" is not a number: abc"},
-        BadInput{"MethodThree", "", {"", "", "", "3"}, "\"Method\" must be 1 or 2: 3"}),
+        BadInput{"MethodEight", "", {"", "", "", "8"}, "\"Method\" must be 1 to 7: 8"},
+        BadInput{"MethodNotANumber", "", {"", "", "", "x"}, "\"Method\" must be 1 to 7: x"},
+        BadInput{"HarmonicsAboveSix",
+                 "",
+                 {"", "", "", "3", "", "7"},
+                 "\"Harmonics\" must be a whole number from 1 to 6: 7"},
+        BadInput{"BandHarmonicsAboveHarmonics",
+                 "",
+                 {"", "", "", "4", "", "2", "3"},
+                 "\"Band harmonics\" must be a whole number from 0 to the harmonics (2): 3"},
+        BadInput{"OneBin",
+                 "",
+                 {"", "", "", "6", "", "", "", "1"},
+                 "\"Bins\" must be a whole number from 2 to 1000: 1"},
+        BadInput{"ZeroShortestDuration",
+                 "",
+                 {"", "", "", "7", "", "", "", "", "0"},
+                 "\"Shortest duration\" must be a fraction of the period above 0"},
+        BadInput{"LongestBelowShortest",
+                 "",
+                 {"", "", "", "7", "", "", "", "", "0.2", "0.1"},
+                 "\"Longest duration\" must be a fraction of the period from the shortest"},
+        BadInput{"LongestAboveHalf",
+                 "",
+                 {"", "", "", "7", "", "", "", "", "", "0.6"},
+                 "\"Longest duration\" must be a fraction of the period from the shortest"},
+        BadInput{"BoxBelowOneStep",
+                 "",
+                 {"", "0.01", "", "7"},
+                 "box least squares needs frequencies above 0"},
+        BadInput{"PeaksAboveThousand",
+                 "",
+                 {"", "", "", "", "1001"},
+                 "\"Peaks to list\" must be a whole number from 0 to 1000: 1001"}),
     [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
 
 TEST_F(PeriodogramCommandTest, MenuEntryRunsOnlyWhileAKeyIsAwaited) {

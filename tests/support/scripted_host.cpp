@@ -54,8 +54,13 @@ bool ScriptedDialogs::EditFields(const std::string& name, const std::string& cap
   auto a = fieldAnswers.front();
   fieldAnswers.pop_front();
   if (a.size() == 1 && a[0] == "<cancel>") return false;
-  for (std::size_t i = 0; i < fields.size() && i < a.size(); ++i)
-    if (!a[i].empty()) fields[i].value = a[i];
+  // As the console mode: the answers go to the fields that apply, in order.
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < fields.size() && next < a.size(); ++i) {
+    if (!FieldApplies(fields, i)) continue;
+    if (!a[next].empty()) fields[i].value = a[next];
+    ++next;
+  }
   return true;
 }
 

@@ -71,8 +71,9 @@ class ScriptedHost : public ConsoleHost {
 
 class ScriptedDialogs : public Dialogs {
  public:
-  // Each EditFields call takes the next entry: one string per field, an
-  // empty string keeping the field. An entry {"<cancel>"} cancels.
+  // Each EditFields call takes the next entry: one string per field that
+  // applies (as the console mode reads them), an empty string keeping the
+  // field. An entry {"<cancel>"} cancels.
   std::deque<std::vector<std::string>> fieldAnswers;
   std::deque<std::string> fileAnswers;   // "" = cancelled
   std::deque<bool> yesNoAnswers;         // default No when empty
