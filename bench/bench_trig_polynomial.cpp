@@ -11,7 +11,7 @@
 
 #include "bench/quiet_host.h"
 #include "engine/engine.h"
-#include "periodicity/fourier_commands.h"
+#include "periodicity/fourier_command.h"
 #include "periodicity/trig_polynomial.h"
 #include "plot/view.h"
 
@@ -51,7 +51,7 @@ void BM_TrigDegreeScan(benchmark::State& state) {
   const DataSet& d = s.engine->data;
   const TrigPoints p{d.t.data(), d.x.data(), 1, d.n, -1e300, 1e300};
   for (auto _ : state) {
-    const TrigSums sums = AccumulateTrigSums(p, TrigOmega(false, 0.567), kMaxTrigDegree);
+    const TrigPolySums sums = AccumulateTrigSums(p, TrigOmega(false, 0.567), kMaxTrigDegree);
     std::vector<TrigFit> fits;
     double best = 0;
     for (const DegreeRow& row : ScanTrigDegrees(p, sums, s.engine->lsq, fits))

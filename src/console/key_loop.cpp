@@ -14,7 +14,7 @@
 #include "data/transform.h"
 #include "extrema/intervals.h"
 #include "extrema/three_point_parabola.h"
-#include "periodicity/fourier_commands.h"
+#include "periodicity/fourier_command.h"
 #include "periodicity/period_correction.h"
 #include "periodicity/phase.h"
 #include "plot/cursor.h"

@@ -2,7 +2,7 @@
 // view, the print formats, the highlighted author) and the residual map of
 // the Square menu.
 #include "console/menus.h"
-#include "extrema/approximation_commands.h"
+#include "extrema/approximation_command.h"
 #include "plot/cursor.h"
 #include "plot/view.h"
 

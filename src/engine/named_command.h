@@ -41,16 +41,11 @@ struct NamedCommand {
   // Runs even while long work is in progress (the abort of a batch run);
   // every other command is refused then, as an injected key would be.
   bool whileBusy = false;
-  // Obsolete and ignored: the menu table places every entry. Kept only
-  // until the last lists that still set it (src/extrema/,
-  // periodicity/fourier_commands.cpp) are converted; do not use.
-  std::string after{};
 };
 
 // The entries that each subsystem adds to the registry. The registry takes
 // them all and orders them by the menu table (console/menu_order.cpp). Each
-// is defined in the subsystem's x_menu.cpp (the extrema lists, Fourier and
-// Periodogram still in their *_commands.cpp).
+// is defined in the subsystem's x_menu.cpp.
 //   extrema: the methods; intervals and the batch run; 3-point parabola and
 //   Kwee-van Woerden
 std::vector<NamedCommand> ApproximationCommands();
@@ -70,21 +65,6 @@ std::vector<NamedCommand> PeriodogramCommands();
 std::vector<NamedCommand> PrewhiteningCommands();  // prewhitening, spectral window
 //   timescales: the time system of t
 std::vector<NamedCommand> TimeSystemCommands();
-
-// Obsolete: the older positional way to declare an entry, kept only for the
-// lists not yet converted to designated initialisers (src/extrema/,
-// periodicity/fourier_commands.cpp, periodicity/periodogram_commands.cpp).
-// `after` is ignored. Do not use in new code.
-inline NamedCommand MenuEntry(std::string name, std::string menu, std::string caption,
-                              std::string shortcut, std::function<void(Engine&)> handler,
-                              std::string after = {}) {
-  return NamedCommand{.name = std::move(name),
-                      .menu = std::move(menu),
-                      .caption = std::move(caption),
-                      .shortcut = std::move(shortcut),
-                      .handler = std::move(handler),
-                      .after = std::move(after)};
-}
 
 // A handler that hands `key` to the waiting engine, as a menu item does.
 std::function<void(Engine&)> SendKey(std::string key);

@@ -8,7 +8,7 @@
 #include "engine/engine.h"
 #include "engine/named_command.h"
 #include "extrema/approximate.h"
-#include "extrema/approximation_commands.h"
+#include "extrema/approximation_command.h"
 #include "extrema/batch_files.h"
 #include "extrema/intervals.h"
 #include "extrema/models.h"

@@ -2,7 +2,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
-#include "extrema/approximation_commands.h"
+#include "extrema/approximation_command.h"
 
 namespace teril {
 

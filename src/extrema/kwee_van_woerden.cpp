@@ -11,7 +11,7 @@
 #include "base/io.h"
 #include "base/numfmt.h"
 #include "engine/engine.h"
-#include "extrema/approximation_commands.h"
+#include "extrema/approximation_command.h"
 #include "numeric/threads.h"
 #include "periodicity/phase.h"
 

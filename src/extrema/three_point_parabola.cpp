@@ -8,7 +8,7 @@
 #include "base/io.h"
 #include "base/numfmt.h"
 #include "engine/engine.h"
-#include "extrema/approximation_commands.h"
+#include "extrema/approximation_command.h"
 #include "periodicity/phase.h"
 #include "plot/draw.h"
 

@@ -225,16 +225,15 @@ std::optional<TableHeader> FindTableHeader(std::string_view text) {
       header.rawNames.emplace_back(Trim(f));
       header.names.push_back(Lower(Trim(f)));
     }
+    // A blank-separated file (not ECSV) is the program's own data file,
+    // whatever its header lines say: it opens as it always did, so that a
+    // header "JD mag" over plain data, and every script that opens such a
+    // file, stays what it was.
+    if (header.delimiter == ' ' && !ecsv) return std::nullopt;
     header.flavour = FlavourOf(header.names);
     if (header.flavour != TableFlavour::Generic) return header;
     const bool time = FindColumn(header.names, TimeAliases()) >= 0;
     const bool signal = FindColumn(header.names, SignalAliases()) >= 0;
-    if (header.delimiter == ' ' && !ecsv) {
-      // A blank-separated file is a table only when its header names both
-      // columns: a title line over plain data stays what it always was.
-      if (time && signal && fields.size() >= 2) return header;
-      return std::nullopt;
-    }
     if (time || signal) return header;
     return std::nullopt;
   }

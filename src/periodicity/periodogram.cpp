@@ -234,6 +234,7 @@ bool DirectPeriodogram(const PeriodogramSeries& series, const FrequencyGrid& gri
 
   std::atomic<long long> nextTile{0}, unitsDone{0};
   std::atomic<bool> stop{false};
+  bool reported = false;  // the calling thread asked the progress callback
   // Each tile of frequencies is one thread's from its anchor to its end and
   // its point chunks are added in order, so every sum is formed in the
   // same order whatever the number of threads.
@@ -256,7 +257,10 @@ bool DirectPeriodogram(const PeriodogramSeries& series, const FrequencyGrid& gri
             RunPointTile<false>(d, a, b, f0, steps, sums.data());
         }
         const long long done = unitsDone.fetch_add(1) + 1;
-        if (reports && options.progress && !options.progress(done, totalUnits)) stop = true;
+        if (reports && options.progress) {
+          reported = true;
+          if (!options.progress(done, totalUnits)) stop = true;
+        }
         if (stop.load()) return;
       }
       for (int k = 0; k < steps; ++k) {
@@ -272,6 +276,11 @@ bool DirectPeriodogram(const PeriodogramSeries& series, const FrequencyGrid& gri
       options.threads > 0 ? options.threads : static_cast<int>(std::thread::hardware_concurrency());
   threads = static_cast<int>(std::clamp<long long>(threads, 1, std::min<long long>(tiles, 64)));
   RunOnThreads(threads, [&work](int slot) { work(slot == 0); });
+  // On a short grid the other threads may take every tile before the
+  // calling thread gets one: the callback is still asked once, so that a
+  // stop is never missed.
+  if (!reported && options.progress && !stop.load() && !options.progress(totalUnits, totalUnits))
+    stop = true;
   return !stop.load();
 }
 

@@ -13,7 +13,7 @@
 #include "base/numfmt.h"
 #include "data/save.h"
 #include "engine/engine.h"
-#include "extrema/approximation_commands.h"
+#include "extrema/approximation_command.h"
 #include "periodicity/prewhitening.h"
 #include "periodicity/prewhitening_text.h"
 #include "periodicity/visible_series.h"

@@ -11,7 +11,7 @@ namespace teril {
 namespace {
 
 // Relative size of a residual that counts as rounding noise (see
-// TrigSums::Snap).
+// TrigPolySums::Snap).
 constexpr double kRoundingLevel = 1e-12;
 
 }  // namespace
@@ -43,10 +43,10 @@ void TrigBasis(double angle, int degree, double* f) {
   }
 }
 
-double TrigSums::Snap(double sum) const { return sum <= noiseFloor ? 0.0 : sum; }
+double TrigPolySums::Snap(double sum) const { return sum <= noiseFloor ? 0.0 : sum; }
 
-TrigSums AccumulateTrigSums(const TrigPoints& p, double omega, int sMax) {
-  TrigSums r;
+TrigPolySums AccumulateTrigSums(const TrigPoints& p, double omega, int sMax) {
+  TrigPolySums r;
   r.sMax = std::clamp(sMax, 0, kMaxTrigDegree);
   r.omega = omega;
   const int M = 2 * r.sMax + 1;
@@ -89,7 +89,7 @@ TrigSums AccumulateTrigSums(const TrigPoints& p, double omega, int sMax) {
   return r;
 }
 
-TrigFit FitTrigPolynomial(const TrigSums& sums, int degree, LsqSystem& work) {
+TrigFit FitTrigPolynomial(const TrigPolySums& sums, int degree, LsqSystem& work) {
   TrigFit fit;
   fit.degree = degree;
   fit.m = 2 * degree + 1;
@@ -107,7 +107,7 @@ TrigFit FitTrigPolynomial(const TrigSums& sums, int degree, LsqSystem& work) {
   return fit;
 }
 
-void TrigResidualSums(const TrigPoints& p, const TrigSums& sums, std::span<TrigFit> fits) {
+void TrigResidualSums(const TrigPoints& p, const TrigPolySums& sums, std::span<TrigFit> fits) {
   int degree = 0;
   for (TrigFit& fit : fits) {
     fit.rss = 0;
@@ -157,7 +157,7 @@ DegreeRow DegreeStatistics(int n, double D, double rssPrev, const TrigFit& fit) 
   return row;
 }
 
-std::vector<DegreeRow> ScanTrigDegrees(const TrigPoints& p, const TrigSums& sums, LsqSystem& work,
+std::vector<DegreeRow> ScanTrigDegrees(const TrigPoints& p, const TrigPolySums& sums, LsqSystem& work,
                                        std::vector<TrigFit>& fits) {
   fits.clear();
   for (int s = 0; s <= sums.sMax; ++s) fits.push_back(FitTrigPolynomial(sums, s, work));

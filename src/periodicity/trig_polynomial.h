@@ -48,7 +48,7 @@ struct TrigPoints {
 // Normal equations of degree sMax over the points used, accumulated once:
 // A_ij = sum f_i f_j and b_i = sum (x - xMean) f_i for i, j = 1..2 sMax + 1
 // (the rest 0); a fit of degree s takes the leading m x m block.
-struct TrigSums {
+struct TrigPolySums {
   int sMax = 0;
   int n = 0;  // points used
   double omega = 0;
@@ -63,7 +63,7 @@ struct TrigSums {
   // noise does not become huge Lp, S/N_F or S/N_a.
   double Snap(double sum) const;
 };
-TrigSums AccumulateTrigSums(const TrigPoints& p, double omega, int sMax);
+TrigPolySums AccumulateTrigSums(const TrigPoints& p, double omega, int sMax);
 
 // One fit of degree s (s <= sums.sMax).
 struct TrigFit {
@@ -78,11 +78,11 @@ struct TrigFit {
 // work.NormalMatrix, inverts it there (InvertMatrix; work then holds
 // A_m^-1), C = A_m^-1 b and degeneracy = work.DetRatio. A singular block
 // leaves whatever the inversion left (degeneracy 0). rss is not touched.
-TrigFit FitTrigPolynomial(const TrigSums& sums, int degree, LsqSystem& work);
+TrigFit FitTrigPolynomial(const TrigPolySums& sums, int degree, LsqSystem& work);
 
 // The RSS of every fit in `fits` over the points used, in one pass that
 // computes the harmonics of each point once.
-void TrigResidualSums(const TrigPoints& p, const TrigSums& sums, std::span<TrigFit> fits);
+void TrigResidualSums(const TrigPoints& p, const TrigPolySums& sums, std::span<TrigFit> fits);
 
 // The model sum_(i=1..m) C[i] f_i(angle), without the mean.
 double TrigModel(const TrigFit& fit, double angle);
@@ -107,11 +107,11 @@ DegreeRow DegreeStatistics(int n, double D, double rssPrev, const TrigFit& fit);
 
 // The degree scan: `fits` gets the fit of every degree 0..sums.sMax from
 // the one set of normal equations, with its RSS; the result is their rows.
-// D and every RSS at the rounding level count as 0 (TrigSums::Snap), and
+// D and every RSS at the rounding level count as 0 (TrigPolySums::Snap), and
 // an RSS a rounding-level hair above the one of the degree before (which
 // every higher degree contains) is taken as equal to it, so that rounding
 // noise never shows as a negative Lp.
-std::vector<DegreeRow> ScanTrigDegrees(const TrigPoints& p, const TrigSums& sums, LsqSystem& work,
+std::vector<DegreeRow> ScanTrigDegrees(const TrigPoints& p, const TrigPolySums& sums, LsqSystem& work,
                                        std::vector<TrigFit>& fits);
 
 // The row in the report: s, a blank, sig0 (10:5), a blank, xc (10:5),

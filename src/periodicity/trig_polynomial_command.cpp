@@ -8,8 +8,8 @@
 #include "base/io.h"
 #include "base/numfmt.h"
 #include "engine/engine.h"
-#include "extrema/approximation_commands.h"
-#include "periodicity/fourier_commands.h"
+#include "extrema/approximation_command.h"
+#include "periodicity/fourier_command.h"
 #include "periodicity/phase.h"
 #include "periodicity/trig_polynomial.h"
 #include "plot/draw.h"
@@ -162,7 +162,7 @@ void TrigPolynomialCommand(Engine& e) {
   const int sMax = TrigDegreeLimit(nj);
   const double P = e.eph.period;
   const TrigPoints points{d.t.data(), d.x.data(), first, last, v.tMin, v.tMax};
-  const TrigSums sums = AccumulateTrigSums(points, TrigOmega(d.phased, P), sMax);
+  const TrigPolySums sums = AccumulateTrigSums(points, TrigOmega(d.phased, P), sMax);
   if (sums.n == 0) {
     e.LogLine("Trigonometric polynomial: no point in the view");
     return;

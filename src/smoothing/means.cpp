@@ -6,7 +6,7 @@
 #include "base/io.h"
 #include "base/numfmt.h"
 #include "engine/engine.h"
-#include "extrema/approximation_commands.h"
+#include "extrema/approximation_command.h"
 #include "plot/draw.h"
 
 namespace teril {

@@ -1,4 +1,4 @@
-#include "extrema/approximation_commands.h"
+#include "extrema/approximation_command.h"
 
 #include <gtest/gtest.h>
 

@@ -87,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     if (std::fabs(curve.t[i]) > 1e15 || std::fabs(curve.x[i]) > 1e15) return 0;
   const std::string written = ImportText(curve);
   ReadColumns columns;
+  columns.columnX = ImportColumnX(curve);
   int read = 0;
   try {
     read = ParseDataText(written, "fuzz.dat", *data, columns);

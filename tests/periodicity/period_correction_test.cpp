@@ -13,7 +13,7 @@
 #include "console/key_loop.h"
 #include "data/settings.h"
 #include "engine/engine.h"
-#include "periodicity/fourier_commands.h"
+#include "periodicity/fourier_command.h"
 #include "support/scripted_host.h"
 
 namespace teril {

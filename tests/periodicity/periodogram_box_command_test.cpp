@@ -12,9 +12,9 @@
 #include "base/numfmt.h"
 #include "console/key_loop.h"
 #include "engine/engine.h"
-#include "periodicity/fourier_commands.h"
+#include "periodicity/fourier_command.h"
 #include "periodicity/periodogram_command_fixture.h"
-#include "periodicity/periodogram_commands.h"
+#include "periodicity/periodogram_command.h"
 
 namespace teril {
 namespace {

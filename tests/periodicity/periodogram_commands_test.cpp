@@ -1,6 +1,6 @@
 // The periodogram command driven through the scripted host and dialogs
 // and through the key loop.
-#include "periodicity/periodogram_commands.h"
+#include "periodicity/periodogram_command.h"
 
 #include <gtest/gtest.h>
 

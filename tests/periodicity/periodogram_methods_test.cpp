@@ -15,7 +15,7 @@
 #include "engine/engine.h"
 #include "periodicity/periodogram.h"
 #include "periodicity/periodogram_command_fixture.h"
-#include "periodicity/periodogram_commands.h"
+#include "periodicity/periodogram_command.h"
 #include "periodicity/periodogram_dialog.h"
 
 namespace teril {

@@ -1,5 +1,5 @@
 // Menu items of the period search, and the periodogram command.
-#include "periodicity/periodogram_commands.h"
+#include "periodicity/periodogram_command.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,7 +16,7 @@
 #include "data/save.h"
 #include "engine/engine.h"
 #include "engine/named_command.h"
-#include "extrema/approximation_commands.h"
+#include "extrema/approximation_command.h"
 #include "periodicity/period_search.h"
 #include "periodicity/periodogram.h"
 #include "periodicity/periodogram_dialog.h"
@@ -374,13 +374,6 @@ void RunPeriodogramCommand(Engine& e) {
               " value of each run of " + Int((grid.count + MaxPoints - 1) / MaxPoints));
   e.LogLine(" ");
   ResetView(e);
-}
-
-std::vector<NamedCommand> PeriodogramCommands() {
-  // The command replaces the data set: only while the engine waits for a
-  // key, never inside another command's question.
-  return {MenuEntry("Periodogram1", "Periodogram", "Periodogram...", "",
-                    WhenWaiting(RunPeriodogramCommand))};
 }
 
 }  // namespace teril

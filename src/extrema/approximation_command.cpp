@@ -1,4 +1,4 @@
-#include "extrema/approximation_commands.h"
+#include "extrema/approximation_command.h"
 
 #include <cmath>
 
@@ -226,54 +226,6 @@ void ToggleResidualMap(Engine& e) {
   }
   o.mapShown = !o.mapShown;
   if (e.mapCanvas) e.mapCanvas->SetVisible(o.mapShown);
-}
-
-std::vector<NamedCommand> ApproximationCommands() {
-  std::vector<NamedCommand> list;
-  struct Item {
-    const char* name;
-    const char* caption;
-    const char* shortcut;
-    int method;
-    bool visible;
-  };
-  const Item items[] = {
-      {"polinomial1", "Polynomial", "Ctrl+Alt+P", 1, true},
-      {"symmetricalpolinomial1", "Symmetrical polynomial", "Ctrl+Alt+Y", 2, true},
-      {"wsp1", "WSP", "Ctrl+Alt+W", 5, true},
-      {"wsrwithconst1", "WSL", "Ctrl+Alt+L", 6, true},
-      {"NAV1", "NAV", "Ctrl+Alt+N", 3, true},
-      {"Mikulashek1", "Mikulashek", "Ctrl+Alt+M", 4, true},
-      {"wsap1", "WSAP", "Ctrl+Alt+S", 7, true},
-      {"parabolicsplaine1", "Parabolic spline", "Ctrl+Alt+R", 8, true},
-      {"as1", "AP", "Ctrl+Alt+A", 9, true},
-      {"bsk1", "bsk", "", 10, false},
-      {"sech1", "sech", "", 11, true},
-  };
-  for (const Item& it : items) {
-    int method = it.method;
-    NamedCommand c;
-    c.name = it.name;
-    c.menu = "Approximation";
-    c.caption = it.caption;
-    c.shortcut = it.shortcut;
-    c.visible = it.visible;
-    c.handler = [method](Engine& e) {
-      if (method <= 2)
-        RunPolynomialCommand(e, method);
-      else
-        RunNonlinearCommand(e, method);
-    };
-    list.push_back(std::move(c));
-  }
-  NamedCommand save;
-  save.name = "Savepicture1";
-  save.menu = "Approximation";
-  save.caption = "Save image";
-  save.check = &MenuChecks::saveImage;
-  save.handler = [](Engine& e) { e.checks.saveImage = !e.checks.saveImage; };
-  list.push_back(std::move(save));
-  return list;
 }
 
 }  // namespace teril

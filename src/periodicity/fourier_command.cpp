@@ -1,5 +1,5 @@
-// Menu items of the trigonometric polynomial, the ephemeris dialog and O-C.
-#include "periodicity/fourier_commands.h"
+// The ephemeris dialog "t=T_0+P*E+Q*E^2".
+#include "periodicity/fourier_command.h"
 
 #include <string>
 #include <vector>
@@ -11,19 +11,6 @@
 #include "periodicity/phase.h"
 
 namespace teril {
-
-namespace {
-
-NamedCommand Sender(const char* name, const char* menu, const char* caption, const char* key) {
-  NamedCommand c;
-  c.name = name;
-  c.menu = menu;
-  c.caption = caption;
-  c.handler = [k = std::string(key)](Engine& e) { e.console.InjectKey(k); };
-  return c;
-}
-
-}  // namespace
 
 void EphemerisDialog(Engine& e) {
   // Inside another command's question the ephemeris must not change under
@@ -57,26 +44,6 @@ void EphemerisDialog(Engine& e) {
     ComputePhases(e);
     if (keyWait) e.console.InjectKey("#");  // the plot shows the new phases
   }
-}
-
-std::vector<NamedCommand> FourierCommands() {
-  NamedCommand trig = Sender("trigpoli", "Periodogram", "Trigonometric Polynomial", "Q8");
-  trig.action = true;
-  trig.itemName = "rigonometricPolynomial1";
-
-  NamedCommand tpq;
-  tpq.name = "TPQ";
-  tpq.menu = "Periodogram";
-  tpq.caption = "T_0, P, Q";
-  tpq.handler = EphemerisDialog;
-  tpq.after = "trigpoli";
-
-  NamedCommand oc = Sender("OC", "Analysis", "O-C", "(");
-  oc.action = true;
-  oc.itemName = "OC1";
-  oc.visible = false;
-  oc.after = "Corelation";
-  return {trig, tpq, oc};
 }
 
 }  // namespace teril
