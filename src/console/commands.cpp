@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "base/io.h"
+#include "base/numfmt.h"
 #include "console/file_run.h"
 #include "console/menu_order.h"
 #include "console/menus.h"
@@ -14,6 +15,20 @@
 #include "engine/engine.h"
 
 namespace teril {
+
+std::optional<int> IntegerAnswer(const std::string& text, long long lo, long long hi) {
+  auto v = ParseInteger(text);
+  if (!v || *v < lo || *v > hi) return std::nullopt;
+  return static_cast<int>(*v);
+}
+
+std::function<void(Engine&)> ToggleAndSend(bool MenuChecks::*mark, std::string key) {
+  return WhenWaiting([mark, k = std::move(key)](Engine& e) {
+    e.checks.*mark = !(e.checks.*mark);
+    e.console.InjectKey(k);
+  });
+}
+
 namespace {
 
 // Every entry of every list, in no particular order yet.

@@ -1,6 +1,7 @@
 // The Edit menu: deleting, interpolating, sorting and averaging points.
 #include "console/menus.h"
 #include "data/editing.h"
+#include "engine/engine.h"
 
 namespace teril {
 namespace {

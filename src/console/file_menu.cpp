@@ -4,10 +4,12 @@
 #include <cctype>
 
 #include "base/io.h"
+#include "base/numfmt.h"
 #include "console/commands.h"
 #include "console/menus.h"
 #include "data/editing.h"
 #include "data/save.h"
+#include "engine/engine.h"
 
 namespace teril {
 namespace {

@@ -1,6 +1,7 @@
 // The Help menu: About, the program's own text.
 #include "console/commands.h"
 #include "console/menus.h"
+#include "engine/engine.h"
 
 namespace teril {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "base/numfmt.h"
-#include "engine/engine.h"
+#include "engine/fwd.h"
+#include "engine/menu_checks.h"
 #include "engine/named_command.h"
 
 namespace teril {
@@ -22,18 +22,9 @@ std::vector<NamedCommand> TransformMenuCommands();  // Transform, and x/t (Analy
 std::vector<NamedCommand> HelpMenuCommands();       // Help
 
 // An integer typed into an input box, when it lies in lo..hi.
-inline std::optional<int> IntegerAnswer(const std::string& text, long long lo, long long hi) {
-  auto v = ParseInteger(text);
-  if (!v || *v < lo || *v > hi) return std::nullopt;
-  return static_cast<int>(*v);
-}
+std::optional<int> IntegerAnswer(const std::string& text, long long lo, long long hi);
 
 // Toggles the item's check mark and sends its key.
-inline std::function<void(Engine&)> ToggleAndSend(bool MenuChecks::*mark, std::string key) {
-  return WhenWaiting([mark, k = std::move(key)](Engine& e) {
-    e.checks.*mark = !(e.checks.*mark);
-    e.console.InjectKey(k);
-  });
-}
+std::function<void(Engine&)> ToggleAndSend(bool MenuChecks::*mark, std::string key);
 
 }  // namespace teril

@@ -1,6 +1,7 @@
 // The Navigate menu: moving the current point and the view, the 2D search
 // and the marks of an interval.
 #include "console/menus.h"
+#include "engine/engine.h"
 #include "plot/cursor.h"
 #include "plot/marks.h"
 

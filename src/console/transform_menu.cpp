@@ -2,6 +2,7 @@
 // intensities, 1/t, x->phase) and x/t of the Analysis menu. Each check mark
 // says that its transformation is in force.
 #include "console/menus.h"
+#include "engine/engine.h"
 
 namespace teril {
 namespace {

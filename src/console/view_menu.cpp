@@ -1,7 +1,9 @@
 // The View menu (zoom, centre, phase, hint, inverse x, the edges of the
 // view, the print formats, the highlighted author) and the residual map of
 // the Square menu.
+#include "base/numfmt.h"
 #include "console/menus.h"
+#include "engine/engine.h"
 #include "extrema/approximation_command.h"
 #include "plot/cursor.h"
 #include "plot/view.h"
