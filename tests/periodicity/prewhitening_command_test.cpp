@@ -17,6 +17,7 @@
 #include "console/commands.h"
 #include "console/key_loop.h"
 #include "engine/engine.h"
+#include "periodicity/periodogram_command_fixture.h"
 #include "plot/draw.h"
 #include "plot/view.h"
 #include "support/recording_canvas.h"
@@ -25,7 +26,6 @@
 namespace teril {
 namespace {
 
-constexpr double kPi = std::numbers::pi;
 
 struct Wave {
   double f, A, phase;  // cycles per day, semi-amplitude, cycles at the mean time
@@ -46,36 +46,14 @@ double CycleMiss(double a, double b) {
   return std::min(d, 1 - d);
 }
 
-class PrewhiteningCommandTest : public testing::EngineTest {
+class PrewhiteningCommandTest : public PeriodogramCommandTest {
  public:
-  testing::RecordingCanvas canvas;
   std::vector<double> t, x;
   double tMean = 0;
 
-  void SetUp() override {
-    EngineTest::SetUp();
-    engine->console.writeLogFile = false;
-    engine->run.inputFile = "star.dat";
-    engine->run.outputFile = "star.da$";
-    AttachCanvas(*engine, &canvas);
-  }
-
   void Load(const std::vector<double>& tt, const std::vector<double>& xx,
             const std::vector<double>& s = {}) {
-    DataSet& d = engine->data;
-    d.n = static_cast<int>(tt.size());
-    for (int i = 1; i <= d.n; ++i) {
-      d.t[i] = d.t0[i] = tt[i - 1];
-      d.x[i] = xx[i - 1];
-      d.s[i] = s.empty() ? 1.0 : s[i - 1];
-      d.observer[i] = ObserverCode("AB");
-    }
-    d.weightsLoaded = !s.empty();
-    ViewState& v = engine->view;
-    v.firstVisible = 1;
-    v.lastVisible = d.n;
-    v.tMin = *std::min_element(tt.begin(), tt.end());
-    v.tMax = *std::max_element(tt.begin(), tt.end());
+    PeriodogramCommandTest::Load(tt, xx, s);
     ResetView(*engine);
   }
 
