@@ -208,4 +208,9 @@ std::string FolderPart(const std::string& path) {
   return p == std::string::npos ? std::string() : path.substr(0, p == 0 ? 1 : p);
 }
 
+std::string ResultStem(const std::string& inputFile) {
+  auto dot = inputFile.find('.');
+  return dot == std::string::npos ? inputFile : inputFile.substr(0, dot);
+}
+
 }  // namespace teril

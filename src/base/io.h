@@ -90,4 +90,8 @@ std::string FileNamePart(const std::string& path);
 // The folder part of a path, empty when there is none.
 std::string FolderPart(const std::string& path);
 
+// The data file's name up to its first "." (the stem of the result files:
+// "star.dat" -> "star").
+std::string ResultStem(const std::string& inputFile);
+
 }  // namespace teril

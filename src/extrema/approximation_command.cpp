@@ -40,11 +40,6 @@ void FinalBasis(Engine& e, Method method, double u) {
 
 }  // namespace
 
-std::string ResultStem(const std::string& inputFile) {
-  auto dot = inputFile.find('.');
-  return dot == std::string::npos ? inputFile : inputFile.substr(0, dot);
-}
-
 std::string ExtrHeader() {
   return std::string("Extremum: time +-  mag +- ") + " lin coef" + " nonlin coef" + " filename " +
          " point start  end " + "max_or_min" + "   method";

@@ -26,9 +26,6 @@ void RunNonlinearCommand(Engine& engine, int method);
 // extr.dat and the picture. Callers write it after a completed fit.
 void WriteApproximationOutput(Engine& engine, const ApproximationResult& r);
 
-// "inputFile" up to its first "." (the stem of the result files).
-std::string ResultStem(const std::string& inputFile);
-
 // Name of the picture of a final run.
 std::string PictureName(const Engine& engine, int method);
 

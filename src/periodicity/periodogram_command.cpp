@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/io.h"
 #include "base/numfmt.h"
 #include "data/save.h"
 #include "engine/engine.h"
