@@ -47,13 +47,13 @@ std::string MakeCsv() {
 std::string MakeFits() {
   auto path = Folder() / "tess_sector.fits";
   if (std::filesystem::exists(path)) return path.string();
-  teril::testing::FitsSpec spec;
+  teril::testing::FitsLayout layout;
   for (int i = 0; i < 20000; ++i) {
     const double t = 1500.0 + i * (2.0 / 1440.0);
     const float f = static_cast<float>(50000.0 * (1.0 + 0.01 * std::sin(t * 7.0)));
-    spec.rows.push_back({i % 500 == 0 ? NAN : t, f, 12.0f, i % 250 == 0 ? 32 : 0});
+    layout.rows.push_back({i % 500 == 0 ? NAN : t, f, 12.0f, i % 250 == 0 ? 32 : 0});
   }
-  teril::testing::WriteLightCurveFits(path.string(), spec);
+  teril::testing::WriteLightCurveFits(path.string(), layout);
   return path.string();
 }
 

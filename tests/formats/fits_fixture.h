@@ -17,7 +17,7 @@ struct FitsRow {
   int quality;
 };
 
-struct FitsSpec {
+struct FitsLayout {
   std::string telescope = "TESS";
   std::string mission;  // MISSION keyword when not empty
   bool withTime = true;
@@ -29,24 +29,24 @@ struct FitsSpec {
 };
 
 // Writes the file; returns the CFITSIO status (0 when all went well).
-inline int WriteLightCurveFits(const std::string& path, const FitsSpec& spec) {
+inline int WriteLightCurveFits(const std::string& path, const FitsLayout& layout) {
   int status = 0;
   fitsfile* f = nullptr;
   std::string name = "!" + path;  // "!" replaces an existing file
   fits_create_file(&f, name.c_str(), &status);
   fits_create_img(f, BYTE_IMG, 0, nullptr, &status);
-  fits_update_key(f, TSTRING, "TELESCOP", const_cast<char*>(spec.telescope.c_str()), nullptr,
+  fits_update_key(f, TSTRING, "TELESCOP", const_cast<char*>(layout.telescope.c_str()), nullptr,
                   &status);
-  if (!spec.mission.empty())
-    fits_update_key(f, TSTRING, "MISSION", const_cast<char*>(spec.mission.c_str()), nullptr,
+  if (!layout.mission.empty())
+    fits_update_key(f, TSTRING, "MISSION", const_cast<char*>(layout.mission.c_str()), nullptr,
                     &status);
   double ra = 123.5, dec = -45.25;
   fits_update_key(f, TDOUBLE, "RA_OBJ", &ra, "[deg]", &status);
   fits_update_key(f, TDOUBLE, "DEC_OBJ", &dec, "[deg]", &status);
 
   std::vector<std::string> names, forms;
-  if (spec.withTime) names.push_back("TIME"), forms.push_back("D");
-  if (spec.withPdcsap) {
+  if (layout.withTime) names.push_back("TIME"), forms.push_back("D");
+  if (layout.withPdcsap) {
     names.push_back("PDCSAP_FLUX"), forms.push_back("E");
     names.push_back("PDCSAP_FLUX_ERR"), forms.push_back("E");
   }
@@ -57,20 +57,20 @@ inline int WriteLightCurveFits(const std::string& path, const FitsSpec& spec) {
   for (auto& s : forms) t.push_back(s.data());
   fits_create_tbl(f, BINARY_TBL, 0, static_cast<int>(n.size()), n.data(), t.data(), nullptr,
                   "LIGHTCURVE", &status);
-  if (spec.withBjdref) {
-    long i = spec.bjdrefi;
-    double r = spec.bjdreff;
+  if (layout.withBjdref) {
+    long i = layout.bjdrefi;
+    double r = layout.bjdreff;
     fits_update_key(f, TLONG, "BJDREFI", &i, nullptr, &status);
     fits_update_key(f, TDOUBLE, "BJDREFF", &r, nullptr, &status);
   }
   fits_update_key(f, TSTRING, "TIMESYS", const_cast<char*>("TDB"), nullptr, &status);
   fits_update_key(f, TSTRING, "TIMEREF", const_cast<char*>("SOLARSYSTEM"), nullptr, &status);
 
-  const long n_rows = static_cast<long>(spec.rows.size());
+  const long n_rows = static_cast<long>(layout.rows.size());
   std::vector<double> time;
   std::vector<float> flux, error, sap;
   std::vector<int> quality;
-  for (const auto& r : spec.rows) {
+  for (const auto& r : layout.rows) {
     time.push_back(r.time);
     flux.push_back(r.flux);
     error.push_back(r.error);
@@ -79,8 +79,8 @@ inline int WriteLightCurveFits(const std::string& path, const FitsSpec& spec) {
   }
   int col = 1;
   if (n_rows > 0) {
-    if (spec.withTime) fits_write_col(f, TDOUBLE, col++, 1, 1, n_rows, time.data(), &status);
-    if (spec.withPdcsap) {
+    if (layout.withTime) fits_write_col(f, TDOUBLE, col++, 1, 1, n_rows, time.data(), &status);
+    if (layout.withPdcsap) {
       fits_write_col(f, TFLOAT, col++, 1, 1, n_rows, flux.data(), &status);
       fits_write_col(f, TFLOAT, col++, 1, 1, n_rows, error.data(), &status);
     }

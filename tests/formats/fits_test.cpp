@@ -16,14 +16,14 @@
 namespace teril {
 namespace {
 
-using testing::FitsSpec;
+using testing::FitsLayout;
 using testing::WriteImageFits;
 using testing::WriteLightCurveFits;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-FitsSpec SixRows() {
-  FitsSpec s;
+FitsLayout SixRows() {
+  FitsLayout s;
   s.rows = {{1500.0, 1000.0f, 10.0f, 0}, {kNaN, 50.0f, 1.0f, 0},   {1500.2, NAN, 1.0f, 0},
             {1500.3, 100.0f, 1.0f, 32},  {1500.4, -5.0f, 1.0f, 0}, {1500.5, 10.0f, 0.1f, 2048}};
   return s;
@@ -31,9 +31,9 @@ FitsSpec SixRows() {
 
 class FitsFiles : public testing::TempFolderTest {
  protected:
-  std::string Write(const std::string& name, const FitsSpec& spec) {
+  std::string Write(const std::string& name, const FitsLayout& layout) {
     std::string path = (dir / name).string();
-    EXPECT_EQ(WriteLightCurveFits(path, spec), 0);
+    EXPECT_EQ(WriteLightCurveFits(path, layout), 0);
     return path;
   }
 };
@@ -95,21 +95,21 @@ TEST_F(FitsFiles, SapWhenAskedOrWhenPdcsapMissing) {
   EXPECT_EQ(sap.fluxColumn, "SAP_FLUX");
   EXPECT_DOUBLE_EQ(sap.value[0], 2000.0);
   EXPECT_TRUE(sap.error.empty());
-  FitsSpec spec = SixRows();
-  spec.withPdcsap = false;
-  auto fallback = ReadLightCurve(FitsTable::Open(Write("b.fits", spec)), FluxColumn::Pdcsap);
+  FitsLayout layout = SixRows();
+  layout.withPdcsap = false;
+  auto fallback = ReadLightCurve(FitsTable::Open(Write("b.fits", layout)), FluxColumn::Pdcsap);
   EXPECT_EQ(fallback.fluxColumn, "SAP_FLUX");
   ASSERT_EQ(fallback.notes.size(), 1u);
   EXPECT_EQ(fallback.notes[0], "no PDCSAP_FLUX column: SAP_FLUX used");
 }
 
 TEST_F(FitsFiles, KeplerReferenceWithFraction) {
-  FitsSpec spec = SixRows();
-  spec.telescope = "Kepler";
-  spec.mission = "K2";
-  spec.bjdrefi = 2454833;
-  spec.bjdreff = 0.25;
-  auto lc = ReadLightCurve(FitsTable::Open(Write("k2.fits", spec)), FluxColumn::Pdcsap);
+  FitsLayout layout = SixRows();
+  layout.telescope = "Kepler";
+  layout.mission = "K2";
+  layout.bjdrefi = 2454833;
+  layout.bjdreff = 0.25;
+  auto lc = ReadLightCurve(FitsTable::Open(Write("k2.fits", layout)), FluxColumn::Pdcsap);
   EXPECT_EQ(lc.mission, "K2");
   EXPECT_EQ(lc.timeReference, "time = BJD_TDB - 2454833.25");
 }
@@ -180,7 +180,7 @@ TEST_F(FitsFiles, RefusesImagesTablesWithoutTimeAndCutFiles) {
   ASSERT_EQ(WriteImageFits(imageExt, true), 0);
   refused([&] { FitsTable::Open(imageExt); }, "HDU 1 is not a binary table");
 
-  FitsSpec noTime = SixRows();
+  FitsLayout noTime = SixRows();
   noTime.withTime = false;
   std::string path = Write("notime.fits", noTime);
   refused([&] { ReadLightCurve(FitsTable::Open(path), FluxColumn::Pdcsap); },

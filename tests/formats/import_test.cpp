@@ -38,7 +38,7 @@ class ImportFits : public testing::TempFolderTest {
   // Rows: good; NaN time; NaN flux; desaturation (32); negative flux;
   // stray light (2048).
   LightCurveTable Read(const std::string& name = "tess2019_lc.fits") {
-    testing::FitsSpec s;
+    testing::FitsLayout s;
     s.rows = {{1500.0, 1000.0f, 10.0f, 0}, {kNaN, 50.0f, 1.0f, 0},   {1500.2, NAN, 1.0f, 0},
               {1500.3, 100.0f, 1.0f, 32},  {1500.4, -5.0f, 1.0f, 0}, {1500.5, 10.0f, 0.1f, 2048}};
     path = (dir / name).string();
