@@ -9,10 +9,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "data/data_file.h"
 #include "formats/fits.h"
 #include "formats/import.h"
 #include "formats/lightcurve_fits.h"
@@ -78,6 +80,27 @@ void BM_CsvImport(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_CsvImport)->Unit(benchmark::kMillisecond);
+
+// What opening the CSV in a file run does: the import, then the written
+// data file read as the run reads it (x in column 2, s in column 1).
+void BM_CsvImportAndOpen(benchmark::State& state) {
+  const std::string path = MakeCsv();
+  auto data = std::make_unique<teril::DataSet>();
+  for (auto _ : state) {
+    const std::string text = std::move(*teril::ReadFileIfExists(path));
+    auto table = teril::ReadTable(text, "million.csv");
+    auto curve = teril::BuildImport(table, teril::DefaultImportOptions(table), path);
+    teril::WriteImport(curve);
+    const std::string written = std::move(*teril::ReadFileIfExists(curve.path));
+    teril::ReadColumns columns;
+    columns.columnX = teril::ImportColumnX(curve);
+    teril::ParseDataText(written, "million.dat", *data, columns);
+    teril::ParseSColumn(written, "million.dat", *data, teril::ImportColumnS(curve),
+                        columns.headerLines);
+    benchmark::DoNotOptimize(data->x[1]);
+  }
+}
+BENCHMARK(BM_CsvImportAndOpen)->Unit(benchmark::kMillisecond);
 
 // The yardstick: awk -F, '{s+=$2} END {print s}' on the same file.
 void BM_AwkSumOfColumn(benchmark::State& state) {

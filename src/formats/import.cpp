@@ -1,6 +1,7 @@
 #include "formats/import.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <set>
 
@@ -349,6 +350,24 @@ ImportedCurve BuildImport(const LightCurveTable& table, const ImportOptions& opt
   return out;
 }
 
+namespace {
+
+// Appends Str(v, 0, 6) (with a blank before it unless it comes first)
+// without the temporary strings of the general helper: a million rows
+// are written in a fraction of the time.
+void AppendValue(std::string& text, double v, bool first) {
+  if (!first) text += ' ';
+  if (!std::isfinite(v)) {
+    text += Str(v, 0, 6);
+    return;
+  }
+  char buf[400];
+  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
+  text.append(buf, r.ptr);
+}
+
+}  // namespace
+
 std::string ImportText(const ImportedCurve& curve) {
   std::string text;
   for (const auto& line : curve.header) text += line + "\n";
@@ -356,9 +375,9 @@ std::string ImportText(const ImportedCurve& curve) {
   const bool error = !curve.s.empty();
   const bool who = !curve.observer.empty();
   for (std::size_t i = 0; i < curve.t.size(); ++i) {
-    text += Str(curve.t[i], 0, 6);
-    if (error) text += Joined(curve.s[i], 0, 6);
-    text += Joined(curve.x[i], 0, 6);
+    AppendValue(text, curve.t[i], true);
+    if (error) AppendValue(text, curve.s[i], false);
+    AppendValue(text, curve.x[i], false);
     if (who && curve.observer[i] >= 0) {
       text += ' ';
       text += curve.codes[curve.observer[i]];

@@ -7,9 +7,11 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <random>
 #include <set>
 
 #include "base/io.h"
+#include "base/numfmt.h"
 #include "data/data_file.h"
 #include "fits_fixture.h"
 #include "formats/table_reader.h"
@@ -297,6 +299,28 @@ TEST(ImportTable, NonPositiveMedianRefused) {
   ImportOptions o;
   o.signal = SignalMode::RelativeFlux;
   EXPECT_THROW(BuildImport(t, o, "n.csv"), FormatError);
+}
+
+// The rows are written as the general number helper writes them (Str with
+// six decimals, a blank between values), whatever the value.
+TEST(ImportText, RowsAreWhatTheNumberHelperWrites) {
+  ImportedCurve c;
+  c.header = {"# test"};
+  std::mt19937_64 gen(7);
+  std::uniform_real_distribution<double> mant(-10, 10);
+  std::uniform_int_distribution<int> expo(-12, 12);
+  for (int i = 0; i < 2000; ++i) {
+    c.t.push_back(mant(gen) * std::pow(10.0, expo(gen)));
+    c.s.push_back(std::fabs(mant(gen)) * 1e-3);
+    c.x.push_back(i % 7 == 0 ? -0.0 : mant(gen) * std::pow(10.0, expo(gen)));
+  }
+  c.t.push_back(2459000.1234565);  // a rounding case of the sixth decimal
+  c.s.push_back(0);
+  c.x.push_back(1e300);
+  std::string expected = "# test\n";
+  for (std::size_t i = 0; i < c.t.size(); ++i)
+    expected += Str(c.t[i], 0, 6) + " " + Str(c.s[i], 0, 6) + " " + Str(c.x[i], 0, 6) + "\n";
+  EXPECT_EQ(ImportText(c), expected);
 }
 
 }  // namespace
