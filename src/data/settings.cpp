@@ -103,17 +103,21 @@ std::string SettingsText(const SettingsValues& v) {
 
 std::string SettingsPath(const Engine& engine) { return engine.run.workFolder + "/c.z"; }
 
-void EnsureWorkFolder(const std::string& folder) {
+std::string EnsureWorkFolder(const std::string& folder) {
+  if (folder.empty()) return {};
   std::error_code ec;
-  if (folder.empty() || std::filesystem::exists(folder, ec)) return;
+  const std::string path = folder + "/c.z";
+  if (std::filesystem::exists(path, ec)) return {};
   std::filesystem::create_directories(folder, ec);
-  if (ec) return;  // no settings then: the program runs on its defaults
+  if (ec) return "Cannot make the settings folder \"" + folder + "\": " + ec.message();
   std::string line(1, kMarker);
   line += " 0 0 1 0 8\n";
   try {
-    WriteFileAtomic(folder + "/c.z", line);
-  } catch (const IoError&) {
+    WriteFileAtomic(path, line);
+  } catch (const IoError& e) {
+    return e.what();
   }
+  return {};
 }
 
 void ReadSettings(Engine& engine) {
@@ -150,7 +154,8 @@ void WriteSettings(Engine& engine) {
 void ResetEngine(Engine& engine, bool fromOpen) {
   FileRunState& r = engine.run;
   r.workFolder = engine.options.workFolder;
-  EnsureWorkFolder(r.workFolder);
+  if (const std::string why = EnsureWorkFolder(r.workFolder); !why.empty())
+    engine.LogLine(why + "; the ephemeris and NNH are not kept after this run");
   r.paramCount = static_cast<int>(r.args.size());
   r.columnX = 1;
   if (r.paramCount >= 2) {

@@ -40,10 +40,12 @@ bool ParseSettingsText(std::string_view text, SettingsValues& values);
 // in the shortest form that reads back exactly, NNH; single blanks.
 std::string SettingsText(const SettingsValues& values);
 
-// Creates the work folder with a valid settings file (counter 0, T0 0, P 1,
-// Q 0, NNH 8) when the folder does not exist. An existing folder is left
-// as it is, with or without c.z.
-void EnsureWorkFolder(const std::string& folder);
+// Makes sure the work folder holds a settings file: creates the folder when
+// it is missing and a valid c.z (counter 0, T0 0, P 1, Q 0, NNH 8) when the
+// folder has none, so that an ephemeris typed in is kept. An existing c.z
+// is left as it is. Returns why the file could not be made (empty when it
+// is there).
+std::string EnsureWorkFolder(const std::string& folder);
 
 // Reads c.z and rewrites it with the counter raised by one. A missing file
 // is ignored, one that cannot be read or rewritten is named in the log; a

@@ -89,10 +89,28 @@ TEST_F(SettingsTest, NewWorkFolderGetsAValidSettingsFile) {
   auto text = ReadFileIfExists(folder + "/c.z");
   ASSERT_TRUE(text);
   EXPECT_EQ(*text, Marker() + " 0 0 1 0 8\n");
-  // An existing folder without c.z stays without it.
+  // An existing folder without c.z gets one too, or an ephemeris typed in
+  // would be lost at exit.
   std::filesystem::create_directories(dir / "bare");
+  EXPECT_EQ(EnsureWorkFolder((dir / "bare").string()), "");
+  EXPECT_EQ(ReadText("bare/c.z"), Marker() + " 0 0 1 0 8\n");
+  // An existing c.z is kept as it is.
+  const std::string own = Marker() + " 5 2450000.5 0.75 0 12\n";
+  WriteText("bare/c.z", own);
   EnsureWorkFolder((dir / "bare").string());
-  EXPECT_FALSE(std::filesystem::exists(dir / "bare" / "c.z"));
+  EXPECT_EQ(ReadText("bare/c.z"), own);
+}
+
+// The ephemeris typed into the dialog reaches the settings file of a work
+// folder that existed without one.  #24
+TEST_F(SettingsTest, EphemerisIsKeptInAnExistingEmptyWorkFolder) {
+  std::filesystem::create_directories(dir / "work");
+  ResetEngine(*engine, true);
+  engine->eph.period = 0.8125;
+  WriteSettings(*engine);
+  auto text = ReadFileIfExists((dir / "work" / "c.z").string());
+  ASSERT_TRUE(text);
+  EXPECT_NE(text->find(" 0.8125 "), std::string::npos) << *text;
 }
 
 TEST_F(SettingsTest, ResetTakesColumnAndEchoFromTheCommandLine) {
