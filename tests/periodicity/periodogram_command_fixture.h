@@ -64,6 +64,24 @@ class PeriodogramCommandTest : public testing::EngineTest {
     Load(t, x);
   }
 
+  // `n` random times over 30 days (sorted): the even points follow
+  // cos(2 pi 0.5 t) with error 0.01, the odd ones a stronger wave
+  // 3 cos(2 pi 1.7 t) with error 1.
+  static void TwoWaves(int n, std::vector<double>& t, std::vector<double>& x,
+                       std::vector<double>& s) {
+    std::mt19937 gen(4);
+    std::uniform_real_distribution<double> u(0, 30);
+    t.assign(n, 0);
+    x.clear();
+    s.clear();
+    for (auto& v : t) v = u(gen);
+    std::sort(t.begin(), t.end());
+    for (std::size_t i = 0; i < t.size(); ++i) {
+      x.push_back(i % 2 ? 3 * std::cos(2 * kPi * 1.7 * t[i]) : std::cos(2 * kPi * 0.5 * t[i]));
+      s.push_back(i % 2 ? 1.0 : 0.01);
+    }
+  }
+
   double Span() const {
     const DataSet& d = engine->data;
     return d.t[d.n] - d.t[1];

@@ -166,15 +166,8 @@ TEST_F(PeriodogramCommandTest, TheFastMethodTakesOverAboveTenToTheEightPointFreq
 TEST_F(PeriodogramCommandTest, ErrorsWeightThePointsAndMethod2ShowsTheSemiAmplitude) {
   // Points with small errors follow 0.5 per day, points with large errors
   // a stronger wave at 1.7 per day: with weights 1/s^2 the first wins.
-  std::mt19937 gen(4);
-  std::uniform_real_distribution<double> u(0, 30);
-  std::vector<double> t(400), x, s;
-  for (auto& v : t) v = u(gen);
-  std::sort(t.begin(), t.end());
-  for (std::size_t i = 0; i < t.size(); ++i) {
-    x.push_back(i % 2 ? 3 * std::cos(2 * kPi * 1.7 * t[i]) : std::cos(2 * kPi * 0.5 * t[i]));
-    s.push_back(i % 2 ? 1.0 : 0.01);
-  }
+  std::vector<double> t, x, s;
+  TwoWaves(400, t, x, s);
   for (bool weighted : {true, false}) {
     Load(t, x, weighted ? s : std::vector<double>{});
     host.log.clear();

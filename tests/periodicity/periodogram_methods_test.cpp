@@ -176,15 +176,8 @@ class WeightedMethodTest : public PeriodogramCommandTest,
 
 TEST_P(WeightedMethodTest, ErrorsWeightThePoints) {
   const int method = GetParam();
-  std::mt19937 gen(4);
-  std::uniform_real_distribution<double> u(0, 30);
-  std::vector<double> t(600), x, s;
-  for (auto& v : t) v = u(gen);
-  std::sort(t.begin(), t.end());
-  for (std::size_t i = 0; i < t.size(); ++i) {
-    x.push_back(i % 2 ? 3 * std::cos(2 * kPi * 1.7 * t[i]) : std::cos(2 * kPi * 0.5 * t[i]));
-    s.push_back(i % 2 ? 1.0 : 0.01);
-  }
+  std::vector<double> t, x, s;
+  TwoWaves(600, t, x, s);
   for (bool weighted : {true, false}) {
     Load(t, x, weighted ? s : std::vector<double>{});
     host.log.clear();
