@@ -6,6 +6,7 @@
 //   build/bench/bench_import --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "base/io.h"
+#include "base/line_reader.h"
 #include "base/numfmt.h"
 #include "data/data_file.h"
 #include "formats/fits.h"
@@ -82,7 +84,8 @@ void BM_CsvImport(benchmark::State& state) {
 BENCHMARK(BM_CsvImport)->Unit(benchmark::kMillisecond);
 
 // What opening the CSV in a file run does: the import, then the written
-// data file read as the run reads it (x in column 2, s in column 1).
+// data file read as the run reads it, in blocks, x in column 2 and the
+// errors (column 1) along with the points.
 void BM_CsvImportAndOpen(benchmark::State& state) {
   const std::string path = MakeCsv();
   auto data = std::make_unique<teril::DataSet>();
@@ -91,12 +94,16 @@ void BM_CsvImportAndOpen(benchmark::State& state) {
     auto table = teril::ReadTable(text, "million.csv");
     auto curve = teril::BuildImport(table, teril::DefaultImportOptions(table), path);
     teril::WriteImport(curve);
-    const std::string written = std::move(*teril::ReadFileIfExists(curve.path));
+    teril::InputFile file(curve.path);
+    teril::LineReader lines(
+        [&file](char* buffer, std::size_t size) { return file.Read(buffer, size); });
     teril::ReadColumns columns;
     columns.columnX = teril::ImportColumnX(curve);
-    teril::ParseDataText(written, "million.dat", *data, columns);
-    teril::ParseSColumn(written, "million.dat", *data, teril::ImportColumnS(curve),
-                        columns.headerLines);
+    columns.columnS = teril::ImportColumnS(curve);
+    teril::ParseDataLines(lines, "million.dat", *data, columns);
+    if (columns.s.size() != static_cast<std::size_t>(data->n))
+      state.SkipWithError("errors not read along");
+    std::copy(columns.s.begin(), columns.s.end(), data->s.begin() + 1);
     benchmark::DoNotOptimize(data->x[1]);
   }
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -86,9 +87,21 @@ std::optional<std::string> ReadFileIfExists(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) return std::nullopt;
   InputFile file(path);
+  // Read straight into the string, sized once for a regular file (a file
+  // of tens of megabytes is neither copied block by block nor regrown);
+  // a file that grows meanwhile, or a pipe, still reads to its end.
   std::string content;
-  char buf[1 << 16];
-  while (std::size_t got = file.Read(buf, sizeof buf)) content.append(buf, got);
+  std::size_t used = 0;
+  std::size_t room = S_ISREG(st.st_mode) && st.st_size > 0
+                         ? static_cast<std::size_t>(st.st_size) + 1
+                         : std::size_t{1} << 16;
+  for (;;) {
+    if (content.size() < used + 1) content.resize(std::max(room, used + (used >> 1) + 1));
+    const std::size_t got = file.Read(content.data() + used, content.size() - used);
+    if (got == 0) break;
+    used += got;
+  }
+  content.resize(used);
   return content;
 }
 

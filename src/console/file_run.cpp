@@ -1,5 +1,6 @@
 #include "console/file_run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <optional>
@@ -91,6 +92,8 @@ void LoadDataFile(Engine& engine) {
   ReadColumns columns;
   columns.columnX = r.columnX;
   columns.headerLines = r.headerLines;
+  // Errors wanted with the points are read in the same pass where they can be.
+  if (engine.data.weightsLoaded) columns.columnS = r.columnS;
   EchoPoint echo;
   if (r.echoPoints) {
     echo = [&engine](int i, double t, double x) {
@@ -126,7 +129,9 @@ void LoadDataFile(Engine& engine) {
   // A reload (other header lines, another column, the file again) reads the
   // points afresh; errors read before belong to the old points, so they are
   // read again with the new ones, before a sort takes them along.
-  if (d.weightsLoaded) {
+  if (d.weightsLoaded && !columns.s.empty()) {
+    std::copy(columns.s.begin(), columns.s.end(), d.s.begin() + 1);
+  } else if (d.weightsLoaded) {
     try {
       ReadSColumn(engine);
     } catch (const DataFormatError& err) {

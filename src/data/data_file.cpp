@@ -161,7 +161,9 @@ ObserverCode ObserverAt(std::string_view line, std::size_t pos) {
 
 // Reads the numbers of one data line after the first: returns false when
 // the line does not hold them.
-bool ReadDataLine(std::string_view line, int columnX, double& t, double& x, ObserverCode& obs) {
+// `sIndex` > 0: the number at that place (0 is t) also goes to `s`.
+bool ReadDataLine(std::string_view line, int columnX, double& t, double& x, ObserverCode& obs,
+                  int sIndex = 0, double* s = nullptr) {
   std::size_t pos = 0, used = 0;
   auto number = [&](double& v) {
     auto r = ParseLeadingNumber(line.substr(pos), used);
@@ -173,8 +175,10 @@ bool ReadDataLine(std::string_view line, int columnX, double& t, double& x, Obse
   double skipped;
   if (columnX >= 1 && !number(t)) return false;
   int skip = columnX >= 1 ? columnX - 1 : (columnX < 0 ? -columnX : 0);
-  for (int k = 0; k < skip; ++k)
+  for (int k = 0; k < skip; ++k) {
     if (!number(skipped)) return false;
+    if (k + 1 == sIndex) *s = skipped;
+  }
   if (!number(x)) return false;
   // One separator character, then up to three characters of observer code.
   if (pos < line.size() && !IsBlank(line[pos])) {
@@ -321,13 +325,31 @@ int ParseDataLines(LineReader& lines, const std::string& fileName, DataSet& data
   }
   data.n = 1;
 
+  // The errors read along: the first line as ParseSColumn reads it; when it
+  // does not hold them there, they are left to the caller.
+  columns.s.clear();
+  const bool alongS = columns.columnS > 0 && columns.columnX > columns.columnS;
+  if (alongS) {
+    std::size_t pos = 0, used = 0;
+    std::optional<double> v;
+    for (int k = 0; k <= columns.columnS && (k == 0 || v); ++k) {
+      v = ParseLeadingNumber(line.substr(pos), used);
+      pos += used;
+    }
+    if (v) columns.s.push_back(*v);
+  }
+  const bool readS = !columns.s.empty();
+  double s = 0;
+
   // The further lines: numbers only; empty lines are passed over.
   while (data.n < MaxPoints && reader.Next(line)) {
     if (IsBlankLine(line)) continue;
     int i = data.n + 1;
     double t = 0, x = 0;
     ObserverCode obs;
-    if (!ReadDataLine(line, columns.columnX, t, x, obs)) throw badLine();
+    if (!ReadDataLine(line, columns.columnX, t, x, obs, readS ? columns.columnS : 0, &s))
+      throw badLine();
+    if (readS) columns.s.push_back(s);
     data.n = i;
     if (columns.columnX >= 1) data.t[i] = t;
     if (columns.columnX == 0) data.t[i] = i;

@@ -66,6 +66,13 @@ struct ReadColumns {
   // only. Other commands read what the file says about itself there (the
   // time system, the star's position).
   std::string headerText;
+  // in: a column of errors (s) to read along with the points, as
+  // ParseSColumn reads it; taken only when it stands between t and x
+  // (0 < columnS < columnX), which is how imported files are laid out.
+  int columnS = 0;
+  // out: the errors of the points read, s[0] for point 1; empty when they
+  // were not read along (the caller then reads them as before).
+  std::vector<double> s;
 };
 
 inline constexpr std::size_t kMaxHeaderText = std::size_t{1} << 16;

@@ -50,5 +50,23 @@ TEST_F(IoTest, AtomicWriteKeepsThePreviousFileWhenTheFolderIsMissing) {
   EXPECT_EQ(ReadText("kept.dat"), "old\n");
 }
 
+// Whole files of every size, read in one piece: empty, smaller and larger
+// than one block, and with bytes a text reader would stop at.
+TEST_F(IoTest, ReadFileGivesEveryByteOfFilesOfAnySize) {
+  EXPECT_FALSE(ReadFileIfExists("missing.dat").has_value());
+  for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{65535}, std::size_t{65536},
+                           std::size_t{65537}, std::size_t{1000003}}) {
+    std::string content(size, '\0');
+    for (std::size_t k = 0; k < size; ++k) content[k] = static_cast<char>((k * 7919u) >> 3);
+    WriteFileAtomic("sized.bin", content);
+    auto read = ReadFileIfExists("sized.bin");
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->size(), size);
+    EXPECT_TRUE(*read == content) << "file of " << size << " bytes";
+  }
+  std::filesystem::create_directory("folder.dat");
+  EXPECT_THROW(ReadFileIfExists("folder.dat"), IoError);
+}
+
 }  // namespace
 }  // namespace teril

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "data/sort.h"
 
@@ -151,6 +154,58 @@ TEST_F(DataFileTest, SColumnFollowsThePointsOfTheMainReader) {
   ParseSColumn({}, "f", *data, 0, 0);
   EXPECT_DOUBLE_EQ(data->s[1], 1.0);
   EXPECT_DOUBLE_EQ(data->s[MaxPoints], 1.0);
+}
+
+// Errors read along with the points must be what the separate reading of
+// the error column gives, line for line; where the first line does not hold
+// them, nothing is read along and the separate reading (and its message)
+// stays in charge.
+TEST_F(DataFileTest, ErrorsReadAlongEqualTheSeparateReading) {
+  const std::vector<std::string> texts = {
+      "# imported\n2459000.1 0.012 15.3 ZTF\n\n2459000.2 1e-3 15.4\n2459000.3 +0.5 -1.5E1 x\n",
+      "title\n1 2 3 4 5\n6 7 8 9 10\n",
+      "1\t0.25\t9 AB\n2   0.5   8\n"};
+  for (int columnX : {2, 3, 4}) {
+    for (const std::string& text : texts) {
+      SCOPED_TRACE(text + " x in column " + std::to_string(columnX));
+      for (int columnS = 1; columnS < columnX; ++columnS) {
+        ReadColumns along;
+        along.columnX = columnX;
+        along.columnS = columnS;
+        auto fused = std::make_unique<DataSet>();
+        int n = 0;
+        try {
+          n = ParseDataText(text, "f", *fused, along);
+        } catch (const DataFormatError&) {
+          continue;  // x beyond the last column of this text
+        }
+        ASSERT_EQ(static_cast<int>(along.s.size()), n);
+        ASSERT_EQ(ParseSColumn(text, "f", *data, columnS, along.headerLines), n);
+        for (int i = 1; i <= n; ++i) EXPECT_EQ(along.s[i - 1], data->s[i]) << "point " << i;
+      }
+    }
+  }
+  // x in column 2 of a three-column text: the errors are the middle column.
+  columns.columnX = 2;
+  columns.columnS = 1;
+  ASSERT_EQ(Parse(texts[0]), 3);
+  EXPECT_EQ(columns.s, (std::vector<double>{0.012, 1e-3, 0.5}));
+  EXPECT_EQ(data->x[3], -15.0);
+
+  // Not between t and x, or not a number on the first line: not read along.
+  for (auto [x, sColumn, text] : {std::tuple{1, 1, "1 2 3\n"}, std::tuple{2, 2, "1 2 3\n"},
+                                  std::tuple{2, 1, "1 ab 3\n2 3 4\n"}}) {
+    columns = ReadColumns{};
+    columns.columnX = x;
+    columns.columnS = sColumn;
+    Parse(text);
+    EXPECT_TRUE(columns.s.empty()) << text;
+  }
+  // A bad error on a later line is a bad data line, as before.
+  columns = ReadColumns{};
+  columns.columnX = 2;
+  columns.columnS = 1;
+  EXPECT_THROW(Parse("1 2 3\n2 ab 4\n"), DataFormatError);
 }
 
 TEST(HeaderLinesAnswer, EmptyAddsPointsBeforeCurrentNumberReplaces) {
