@@ -205,6 +205,13 @@ TEST_F(ChromeTest, HelpMenuShowsTheKeyReferenceAndThePeriodSearch) {
   EXPECT_NE(AboutText().find("\nVersion "), std::string::npos);
 }
 
+TEST_F(ChromeTest, ToolButtonsSayWhatTheyDoWithTheirKeys) {
+  TestForm form;
+  EXPECT_EQ(form.Action("Open")->toolTip(), "Open a data file (Ctrl+O)");
+  EXPECT_EQ(form.Action("ZoomIn")->toolTip(), "Zoom in about the current point (+)");
+  EXPECT_EQ(form.Action("Delete")->toolTip(), "Delete the current point (Del)");
+}
+
 TEST_F(ChromeTest, SizePositionAndSplitAreKeptInTheSettingsFolder) {
   QList<int> split;
   QSize size;
