@@ -115,8 +115,20 @@ const NamedCommand* ShortcutOwner(const std::string& shortcut) {
 bool RunNamedCommand(Engine& engine, const std::string& name) {
   const NamedCommand* c = FindCommand(name);
   if (!c || !c->handler) return false;
+  // Files written meanwhile are the menu command's; a key it hands over is
+  // carried out under its name too.
+  Console& console = engine.console;
+  const std::string outer = console.runningCommand;
+  const bool waited = console.waitingForInput == 1;
+  struct Restore {
+    Console& console;
+    const std::string& outer;
+    ~Restore() { console.runningCommand = outer; }
+  } restore{console, outer};
+  console.runningCommand = c->caption.empty() ? c->name : c->caption;
   try {
     c->handler(engine);
+    if (waited && console.waitingForInput == 0) console.keySource = console.runningCommand;
   } catch (const IoError& e) {
     engine.LogLine(e.what());
     engine.host.MessageBox(e.what());

@@ -81,6 +81,25 @@ KeyLine ParseKeyLine(const std::string& line) {
   return result;
 }
 
+std::string KeyLabel(const std::string& keyString) {
+  std::string label = "key ";
+  for (char ch : keyString) {
+    const auto u = static_cast<unsigned char>(ch);
+    if (u < 32)
+      label += std::string("^") + static_cast<char>(u + '@');
+    else if (u >= 127)
+      label += "#" + Str(static_cast<long long>(u));
+    else
+      label += ch;
+  }
+  return label;
+}
+
+void Console::ValueSet(const std::string& text) {
+  LogLine(text);
+  host_.ShowStatus(text);
+}
+
 void Console::ReadKey(char& key, bool commandKey) {
   // A command run by name inside this wait may ask a key of its own; when
   // it is done, this wait is again what it was.
@@ -117,6 +136,10 @@ void Console::ReadKey(char& key, bool commandKey) {
     key = got[0];
     if (got.size() >= 2) extChar = got[1];
   }
+  if (commandKey)
+    runningCommand =
+        !keySource.empty() ? keySource : KeyLabel(got.empty() ? std::string(1, key) : got);
+  keySource.clear();
   pendingPrompt.clear();
   inputMode = kModeNone;
 }

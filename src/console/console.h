@@ -33,6 +33,13 @@ class Console {
   // the name is unknown. Set by the engine that owns the registry.
   std::function<bool(const std::string& name)> runNamedCommand;
 
+  // What runs now, for the files it writes: the caption of a menu command,
+  // or the command key the key loop is carrying out ("key ^P").
+  std::string runningCommand;
+  // The caption of a menu command that handed the key loop its key: the
+  // key's command is then named after the menu item.
+  std::string keySource;
+
   // When false, LogLine does not append to ZR.log (benchmarks only).
   bool writeLogFile = true;
 
@@ -47,6 +54,12 @@ class Console {
   void LogLine(long long value);
 
   void SetPrompt(const std::string& text) { pendingPrompt = text; }
+
+  // Tells the host that a result file has been written by the running
+  // command.
+  void FileWritten(const std::string& path) { host_.FileWritten(path, runningCommand); }
+  // Logs a value a key has set and shows it in the host's status line.
+  void ValueSet(const std::string& text);
 
   // Waits for a line of text; logs "OUT<<" + the line.
   std::string ReadText();
@@ -103,5 +116,9 @@ struct KeyLine {
   std::string key;
 };
 KeyLine ParseKeyLine(const std::string& line);
+
+// How a key reads to the user, in the notation of the command field:
+// "key F", "key ~2", "key ^P", "key #131".
+std::string KeyLabel(const std::string& keyString);
 
 }  // namespace teril

@@ -35,6 +35,14 @@ class ConsoleHost {
   virtual void SetAppTitle(const std::string&) {}
   virtual void Beep() {}
 
+  // A result file has been written or appended to: `path` as the engine
+  // named it (relative to the current folder), `command` what wrote it (a
+  // menu command's caption, or "key ^P"). The window lists these files.
+  virtual void FileWritten(const std::string& /*path*/, const std::string& /*command*/) {}
+  // A value a key has just set ("P = 0.5"), for the status line; the same
+  // text goes to the log.
+  virtual void ShowStatus(const std::string& /*text*/) {}
+
   // Modal message box.
   virtual void MessageBox(const std::string& text) = 0;
   // Modal input box; returns the entered text, or `defaultText` when

@@ -87,6 +87,16 @@ class Dialogs {
   // A question with the buttons "Yes" and "No": true for Yes.
   virtual bool YesNo(const std::string& caption) = 0;
 
+  // Unsaved edits of the data set are about to be thrown away (another file
+  // is opened, the file is read again). A window asks "Save changes to
+  // <file>?" with Save, Discard and Cancel. By default `question` is asked
+  // with YesNo (yes saves, no discards), which is what the console mode
+  // reads.
+  enum class SaveChoice { Save, Discard, Cancel };
+  virtual SaveChoice SaveChanges(const std::string& /*file*/, const std::string& question) {
+    return YesNo(question) ? SaveChoice::Save : SaveChoice::Discard;
+  }
+
   // A check list: `checked` holds the initial marks and receives the
   // user's; false when cancelled.
   virtual bool CheckList(const std::string& caption, const std::vector<std::string>& items,

@@ -37,12 +37,15 @@ void OpenCommand(Engine& e, bool reopen) {
   if (e.run.inFileRun) {
     // Closing the run must not lose the edits in memory without a word, as
     // the end of a run with Esc would not. A save that fails ends the
-    // command here, before the run is closed.
-    if (e.run.modified &&
-        e.dialogs.YesNo(
-            "The data set has unsaved changes. Save them to " + e.run.outputFile +
-            (reopen ? " before the file is read again?" : " before another file is opened?")))
-      SaveDataSet(e);
+    // command here, before the run is closed; Cancel leaves the run as it is.
+    if (e.run.modified) {
+      const auto choice = e.dialogs.SaveChanges(
+          e.run.outputFile,
+          "The data set has unsaved changes. Save them to " + e.run.outputFile +
+              (reopen ? " before the file is read again?" : " before another file is opened?"));
+      if (choice == Dialogs::SaveChoice::Cancel) return;
+      if (choice == Dialogs::SaveChoice::Save) SaveDataSet(e);
+    }
     // "~G" must reach the key loop as it is, not as the key after a step.
     e.run.deferRescale = false;
     e.run.openPending = true;

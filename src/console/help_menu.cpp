@@ -3,6 +3,10 @@
 #include "console/menus.h"
 #include "engine/engine.h"
 
+#ifndef TERIL_VERSION
+#define TERIL_VERSION "unknown"
+#endif
+
 namespace teril {
 
 std::vector<NamedCommand> HelpMenuCommands() {
@@ -19,6 +23,7 @@ std::vector<NamedCommand> HelpMenuCommands() {
 const std::string& AboutText() {
   static const std::string text =
       "TERIL - analysis of light curves of variable stars\n"
+      "Version " TERIL_VERSION "\n"
       "\n"
       "TERIL is the windowed version of the older console program ZR. Its engine "
       "still works as that console program did: it prints lines to the log pane "

@@ -68,6 +68,7 @@ C PeriodFromParabola(Engine& e) {
     return C::Read;
   }
   const bool set = SetPeriodFromParabola(e, e.classical.lastParabolaPeriod);
+  if (set) e.console.ValueSet("P = " + General(e.eph.period) + ", T0 = " + General(e.eph.epochT0));
   e.view.scrollShift = 0;
   WriteSettings(e);
   // In phase mode the phases follow the new period at once.
@@ -112,7 +113,12 @@ C PrevFrequency(Engine& e) {
   StepTrialFrequency(e, -1);
   return C::Restore;
 }
-C EpochKey(Engine& e) { return SetEpochFromCurrentPoint(e), C::Read; }
+C EpochKey(Engine& e) {
+  if (e.view.j < 1 || e.view.j > e.data.n) return C::Read;
+  SetEpochFromCurrentPoint(e);
+  e.console.ValueSet("T0 = " + General(e.eph.epochT0));
+  return C::Read;
+}
 C ColumnKey(Engine& e) {
   e.run.flags.Clear();
   e.run.runAction = RunAction::ReloadColumn;

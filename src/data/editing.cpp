@@ -87,6 +87,7 @@ void LogDiscarded(Engine& engine, int code) {
                      Joined(d.x[j], d.xWidth, d.xDecimals) + Str(static_cast<long long>(code), 3) +
                      " " + d.observer[j].str() + "\n";
   AppendToFile(kDiscardLogFile, line);
+  engine.console.FileWritten(kDiscardLogFile);
 }
 
 bool DeleteCurrentPoint(Engine& engine) {
@@ -182,6 +183,7 @@ Continuation DeleteIntervalOfT(Engine& engine) {
       out += Str(d.t[i], 11, 5) + " " + Str(d.x[i], 7, 5) + "\n";
   }
   WriteFileAtomic("Deleted.dat", out);
+  engine.console.FileWritten("Deleted.dat");
   return Continuation::Reload;
 }
 
@@ -244,6 +246,7 @@ int AverageSameTimes(Engine& engine) {
     i = k;
   }
   WriteFileAtomic(name, out);
+  engine.console.FileWritten(name);
   return lines;
 }
 

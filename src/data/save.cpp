@@ -29,6 +29,7 @@ void SaveDataSet(Engine& engine) {
   std::string out;
   for (int i = 1; i <= d.n; ++i) out += SavedLine(d, i) + "\n";
   WriteFileAtomic(engine.run.outputFile, out);
+  engine.console.FileWritten(engine.run.outputFile);
   engine.LogLine("LOG>>Save complete!");
   engine.run.modified = false;
 }
@@ -57,6 +58,7 @@ std::string SaveVisible(Engine& engine) {
     out += line + "\n";
   }
   WriteFileAtomic(name, out);
+  engine.console.FileWritten(name);
   engine.LogLine(">>Save of visible complete! File=" + name);
   engine.run.modified = false;
   return name;

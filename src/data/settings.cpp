@@ -151,7 +151,7 @@ void WriteSettings(Engine& engine) {
   Write(path, WithEphemeris(read->counter, engine.eph));
 }
 
-void ResetEngine(Engine& engine, bool fromOpen) {
+void ResetEngine(Engine& engine, [[maybe_unused]] bool fromOpen) {
   FileRunState& r = engine.run;
   r.workFolder = engine.options.workFolder;
   if (const std::string why = EnsureWorkFolder(r.workFolder); !why.empty())
@@ -165,8 +165,8 @@ void ResetEngine(Engine& engine, bool fromOpen) {
   r.echoPoints = r.paramCount >= 3 && r.args[2] == "-";
   r.flags.Clear();
   engine.StartFile();
-  // Re-open shows the signal as it comes; Open keeps the check mark.
-  if (!fromOpen) engine.checks.inverseX = false;
+  // Open and Re-open keep the orientation of the x axis: it follows the
+  // check mark of "Inverse x", which neither of them changes.
   engine.host.SetAppTitle("TERIL");
 }
 

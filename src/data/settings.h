@@ -56,8 +56,9 @@ void ReadSettings(Engine& engine);
 // Rewrites c.z with the current ephemeris and NNH, keeping the counter.
 void WriteSettings(Engine& engine);
 
-// Values every file run starts from. `fromOpen`: the Open command (inverse
-// x follows the menu's check mark) rather than Re-open (inverse x off).
+// Values every file run starts from. `fromOpen`: the Open command rather
+// than Re-open; both start alike, and both keep the check marks of the menu
+// (inverse x among them).
 void ResetEngine(Engine& engine, bool fromOpen);
 
 // The "Q B" exchange: writes t of every point to qvx/tmp.qvx under the work

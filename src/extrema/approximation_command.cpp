@@ -102,6 +102,7 @@ void WriteApproximationOutput(Engine& e, const ApproximationResult& a) {
     prevX = px;
   }
   AppendToFile(aprName, text);
+  e.console.FileWritten(aprName);
 
   // The central interval and the error cross.
   SetPenColor(e, 12);
@@ -127,6 +128,7 @@ void WriteApproximationOutput(Engine& e, const ApproximationResult& a) {
     std::string line;
     if (!FileExists("extr.dat")) line = ExtrHeader() + "\n";
     AppendToFile("extr.dat", line + ExtrLine(e, Number(method)) + "\n");
+    e.console.FileWritten("extr.dat");
   }
 
   // The picture of the plot.

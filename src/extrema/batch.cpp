@@ -90,6 +90,7 @@ BatchResult NoFit(const Engine& e) {
 
 void AppendAllMethod(Engine& e, const BatchResult& r, bool otherMethod) {
   AppendResultLine(kAllMethodFile, AllMethodHeader(otherMethod), AllMethodLine(r, e.run.inputFile));
+  e.console.FileWritten(kAllMethodFile);
 }
 
 // Methods 1 and 2: every order, the smallest sigma T kept.
@@ -145,13 +146,16 @@ void LogBest(Engine& e, int method) {
 // Files the result of an interval.
 void FileResult(Engine& e, const BatchResult& r, bool accepted) {
   if (e.batch.newResultFile) {
+    const std::string file = accepted ? ResultFileName(e.run.inputFile)
+                                      : BadFileName(e.batch.intervalsFile, e.run.inputFile);
     if (accepted)
-      AppendResultLine(ResultFileName(e.run.inputFile), ResultHeader(), ResultLine(r));
+      AppendResultLine(file, ResultHeader(), ResultLine(r));
     else
-      AppendResultLine(BadFileName(e.batch.intervalsFile, e.run.inputFile), BadHeader(),
-                       BadLine(r));
+      AppendResultLine(file, BadHeader(), BadLine(r));
+    e.console.FileWritten(file);
   }
   AppendResultLine(kExtrCoefFile, ExtrCoefHeader(), ExtrCoefLine(r));
+  e.console.FileWritten(kExtrCoefFile);
 }
 
 }  // namespace

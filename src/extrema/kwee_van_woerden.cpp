@@ -262,6 +262,7 @@ void KweeVanWoerden(Engine& e) {
     text += '\n';
   }
   WriteFile(stem + "_KvW_data.dat", text);
+  e.console.FileWritten(stem + "_KvW_data.dat");
 
   std::vector<double> S1(static_cast<std::size_t>(L) + 1), S2(S1.size()), S(S1.size());
   {
@@ -288,6 +289,7 @@ void KweeVanWoerden(Engine& e) {
     text += '\n';
   }
   WriteFile(stem + "_KvW_shiftgramm.dat", text);
+  e.console.FileWritten(stem + "_KvW_shiftgramm.dat");
 
   const KweeMinimum m = ShiftgramMinimum(S.data(), L, tFirst, delta);
   double phase = PhaseOfTime(e.eph, m.tExtr);

@@ -129,6 +129,7 @@ void ThreePointParabola(Engine& e) {
   }
   const bool withErrors = e.checks.sigmaInList;
   AppendToFile(ResultStem(e.run.inputFile) + "_3p_par.dat", FileLine(e, f, sigma0, withErrors));
+  e.console.FileWritten(ResultStem(e.run.inputFile) + "_3p_par.dat");
 
   if (e.canvas) e.canvas->FillRect(0, 130, 118, 287, Rgb{255, 255, 255});
 

@@ -152,6 +152,7 @@ ImportOutcome ImportIfForeign(Engine& engine, const std::string& name) {
       table = ReadLightCurve(FitsTable::Open(name), options.flux);
     const ImportedCurve curve = BuildImport(*table, options, name);
     WriteImport(curve);
+    engine.console.FileWritten(curve.path);
     for (const auto& line : curve.header) engine.LogLine(line);
     engine.LogLine("LOG>> imported " + std::to_string(curve.t.size()) + " points into \"" +
                    FileNamePart(curve.path) + "\"");

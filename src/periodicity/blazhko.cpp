@@ -98,6 +98,7 @@ void WriteCurve(Engine& e, double sigma2) {
         Sci23(phase) + " " + Sci23(xc) + " " + Sci23(xc - sigma) + " " + Sci23(xc + sigma) + "\n";
   }
   WriteFile(BlazhkoCurveFileName(e.run.inputFile), out);
+  e.console.FileWritten(BlazhkoCurveFileName(e.run.inputFile));
 }
 
 }  // namespace
@@ -210,6 +211,7 @@ void BlazhkoFit(Engine& e) {
     if (!progress.Step(k + 1, kProgressTotal, kProgressText)) return stopped();
   }
   WriteFile(BlazhkoScanFileName(e.run.inputFile), scan);
+  e.console.FileWritten(BlazhkoScanFileName(e.run.inputFile));
   if (!found) {
     e.LogLine("The normal system is singular at every modulation frequency of the scan.");
     return;

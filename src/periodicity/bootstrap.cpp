@@ -69,6 +69,8 @@ void WriteBootstrap(Engine& e, const std::string& fileName) {
   BootstrapText text = MakeBootstrap(e.data, first, last, state);
   WriteFileAtomic(fileName, text.data);
   WriteFileAtomic(fileName + "!", text.intervals);
+  e.console.FileWritten(fileName);
+  e.console.FileWritten(fileName + "!");
   e.bootstrap.seed = state;
   const long long lines = static_cast<long long>(nb) * kBootstrapSamples;
   e.LogLine("LOG>>Bootstrap: " + Str(static_cast<long long>(kBootstrapSamples)) + " samples of " +

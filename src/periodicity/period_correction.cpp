@@ -140,6 +140,7 @@ bool CorrectPeriod(Engine& e) {
   const std::string text =
       CorrPText(e.run.inputFile, c.count, e.view.firstVisible, e.view.lastVisible, P, T0, pc);
   AppendToFile(ResultStem(e.run.inputFile) + "_corr_P", text);
+  e.console.FileWritten(ResultStem(e.run.inputFile) + "_corr_P");
   // The same lines in the log, where the console mode shows them (the plot
   // labels go away with the next redraw).
   for (std::size_t at = 0, next; (next = text.find('\n', at)) != std::string::npos; at = next + 1)
@@ -172,6 +173,7 @@ Continuation OCKey(Engine& e) {
   e.LogLine("O-C>>");
   if (!e.correlation.valid && !RunCorrelation(e)) return Continuation::Read;
   WriteFile(ResultStem(e.run.inputFile) + "_o-c_lin.dat", OCText(e.data, e.correlation));
+  e.console.FileWritten(ResultStem(e.run.inputFile) + "_o-c_lin.dat");
   return Continuation::Read;
 }
 

@@ -331,6 +331,7 @@ void RunPeriodogramCommand(Engine& e) {
                                       r.method == M::Bls ? "frequency power depth duration t0"
                                                          : "frequency power semi-amplitude",
                                       grid, columns, options.progress);
+      if (finished) e.console.FileWritten(name);
     }
   } catch (const std::bad_alloc&) {
     Refuse(e, "not enough memory for " + Int(grid.count) + " frequencies");

@@ -202,6 +202,8 @@ void ReportList(Engine& e) {
   const std::string frequencies = stem + "_frequencies.dat", steps = stem + "_prewhitening.dat";
   WriteFile(frequencies, FrequenciesFileText(list));
   WriteFile(steps, PrewhiteningStepsFileText(list));
+  e.console.FileWritten(frequencies);
+  e.console.FileWritten(steps);
   e.LogLine("Written to " + frequencies + " and " + steps);
   e.LogLine(" ");
   DrawModelCurve(e, list);

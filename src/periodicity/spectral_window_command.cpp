@@ -97,6 +97,7 @@ void RunSpectralWindowCommand(Engine& e) {
   try {
     ProgressScope progress(e.host);
     WriteFile(name, WindowFileHeader());
+    e.console.FileWritten(name);
     std::vector<double> values;
     for (long long k0 = 0; k0 < grid.count && finished; k0 += kPart) {
       const long long count = std::min(kPart, grid.count - k0);

@@ -107,6 +107,7 @@ void WriteSmoothedValues(Engine& e, char key, const TrigFit& fit, double xMean, 
             Str(v.x - v.sigma, w, dec) + " " + Str(v.x + v.sigma, w, dec) + "\n";
   }
   WriteFile(ResultStem(e.run.inputFile) + "_Four_c.dat", text);
+  e.console.FileWritten(ResultStem(e.run.inputFile) + "_Four_c.dat");
 }
 
 // "_Four.dat" for every point, and the residuals in s.
@@ -121,6 +122,7 @@ void WriteModelAtObservations(Engine& e, const TrigFit& fit, double omega, doubl
             Str(model, d.xWidth + 3, d.xDecimals + 2) + "\n";
   }
   WriteFile(ResultStem(e.run.inputFile) + "_Four.dat", text);
+  e.console.FileWritten(ResultStem(e.run.inputFile) + "_Four.dat");
 }
 
 }  // namespace
@@ -195,6 +197,7 @@ void TrigPolynomialCommand(Engine& e) {
     }
   }
   WriteFile(ResultStem(e.run.inputFile) + "_Four", report);
+  e.console.FileWritten(ResultStem(e.run.inputFile) + "_Four");
 
   e.console.SetPrompt("Enter Degree of trigonometric polynomial (0-9) [" + Int(suggested) + "]");
   char key = 0;
@@ -206,6 +209,7 @@ void TrigPolynomialCommand(Engine& e) {
   fit.rss = fits[degree].rss;  // the same block and sums as in the scan
   const double s0 = rows[degree].sig0;
   AppendToFile(ResultStem(e.run.inputFile) + "_Four", ChosenFitText(fit, s0, e.lsq));
+  e.console.FileWritten(ResultStem(e.run.inputFile) + "_Four");
 
   for (int i = 1; i < kLsqDim; ++i) e.lsq.Coef[i] = i <= fit.m ? fit.C[i] : 0.0;
   state.suggestedDegree = degree;

@@ -30,6 +30,7 @@ void AppendMark(Engine& e, bool endLine) {
                      Str(e.data.t[j], e.data.tWidth, e.data.tDecimals) + " ";
   if (endLine) text += "\n";
   AppendToFile(e.run.marksFile, text);
+  e.console.FileWritten(e.run.marksFile);
 }
 
 // Both engine marks open the file (creating it) and circle the cursor.

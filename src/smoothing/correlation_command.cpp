@@ -104,6 +104,7 @@ void DrawRegressionLines(Engine& e, const CorrelationState& c) {
     DrawLine(e, ToPixelX(e, l.ta), ToPixelY(e, l.xa), ToPixelX(e, l.tb), ToPixelY(e, l.xb));
   }
   WriteFile(ResultStem(e.run.inputFile) + "_regr.dat", text);
+  e.console.FileWritten(ResultStem(e.run.inputFile) + "_regr.dat");
 }
 
 // The ellipses of two and of one standard deviation.
@@ -151,6 +152,7 @@ bool RunCorrelation(Engine& e) {
   }
   DrawLabels(e, c);
   AppendToFile(ResultStem(e.run.inputFile) + "_corr", CorrFileText(e, c));
+  e.console.FileWritten(ResultStem(e.run.inputFile) + "_corr");
   DrawMeansAndCrossing(e, c);
   DrawRegressionLines(e, c);
   DrawErrorEllipses(e, c);

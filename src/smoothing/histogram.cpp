@@ -132,6 +132,7 @@ Continuation HistogramKey(Engine& e) {
   }
 
   AppendToFile("_hist.dat", HistogramOutline(h, v.xMin, v.xMax, d.xWidth, d.xDecimals));
+  e.console.FileWritten("_hist.dat");
   e.console.SetPrompt("Press any key to proceed...");
   e.console.WaitAnyKey();
   return Continuation::Window;

@@ -160,6 +160,7 @@ Continuation InterpolatedTableKey(Engine& e) {
     if (v) text += Str(t, j1, j2) + Str(*v, j3, j4) + "\n";
   }
   WriteFileAtomic(name, text);
+  e.console.FileWritten(name);
   return Continuation::Rescale;
 }
 

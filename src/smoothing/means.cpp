@@ -124,6 +124,7 @@ void BinMean(Engine& e) {
     }
   }
   AppendToFile("_f4.dat", records);
+  e.console.FileWritten("_f4.dat");
 }
 
 Continuation BinMeanKey(Engine& e) {
@@ -163,6 +164,7 @@ Continuation PointMeanKey(Engine& e) {
     DrawLine(e, px, py + half, px, py - half);
   }
   AppendToFile(name, records);
+  e.console.FileWritten(name);
   e.console.SetPrompt("Press any key to proceed");
   e.console.WaitAnyKey();
   return Continuation::Window;

@@ -117,6 +117,7 @@ void RunningParabolaTable(Engine& engine) {
     engine.LogLine(name + " is the data file; choose another name for the table");
   }
   WriteFile(name, "");
+  engine.console.FileWritten(name);
   engine.LogLine("Output file > " + name);
 
   double& dt = engine.runningParabola.rpDeltaT;

@@ -110,7 +110,10 @@ void RunningParabolaScalegram(Engine& engine) {
     auto record = ScalegramStep(d.t.data(), d.x.data(), d.n, dt, 0, inScale, &stop);
     for (int i = 1000; i <= d.n; i += 1000)
       engine.LogLine("i=" + Str(static_cast<long long>(i)) + " dt=" + General(dt));
-    if (record) AppendToFile(file, FormatScalegramRecord(*record) + "\n");
+    if (record) {
+      AppendToFile(file, FormatScalegramRecord(*record) + "\n");
+      engine.console.FileWritten(file);
+    }
     if (!progress.Step(before + d.n, total, "Running parabola scalegram") || stop) {
       engine.LogLine("RP Scalegram stopped after DT=" + General(dt));
       break;

@@ -77,6 +77,7 @@ void ScalegramMean(Engine& engine) {
   std::string text;
   for (const ScaleRow& r : rows) text += FormatScaleRow(r) + "\n";
   WriteFile("_Scale.dat", text);
+  engine.console.FileWritten("_Scale.dat");
   if (best > 0) engine.eph.NNH = best;
   // Drawn over the plot and filed in _f4.dat; the engine goes on waiting
   // for its key, and the next command redraws the plot.

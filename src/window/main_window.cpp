@@ -33,6 +33,7 @@
 #include "base/io.h"
 #include "plot/cursor.h"
 #include "plot/draw.h"
+#include "window/results_panel.h"
 
 namespace teril {
 
@@ -48,7 +49,10 @@ MainForm::MainForm(std::vector<std::string> params, QWidget* parent)
   engine_->mapCanvas = &map_;
   BuildLayout();
   BuildActions();
-  setWindowTitle(ProgramTitle());
+  BuildChrome();
+  caption_ = ProgramTitle();
+  setWindowTitle(caption_);
+  RestorePlacement();
   exitHandler_ = [](int code) { QCoreApplication::exit(code); };
   qApp->installEventFilter(this);
   // Drawing shows without a flush from the engine: the image control is
@@ -56,6 +60,7 @@ MainForm::MainForm(std::vector<std::string> params, QWidget* parent)
   repaintTimer_ = new QTimer(this);
   repaintTimer_->setInterval(100);
   connect(repaintTimer_, &QTimer::timeout, this, &MainForm::RefreshImage);
+  connect(repaintTimer_, &QTimer::timeout, this, &MainForm::UpdateChrome);
   repaintTimer_->start();
 }
 
@@ -68,7 +73,7 @@ MainForm::~MainForm() {
 void MainForm::BuildLayout() {
   auto* central = new QWidget(this);
   central->setStyleSheet("background: white;");
-  auto* splitter = new QSplitter(Qt::Horizontal, central);
+  auto* splitter = splitter_ = new QSplitter(Qt::Horizontal, central);
   splitter->setObjectName("Splitter1");
   auto* left = new QWidget(splitter);
   auto* leftLayout = new QVBoxLayout(left);
@@ -95,12 +100,23 @@ void MainForm::BuildLayout() {
   commandRow->addWidget(label);
   commandRow->addWidget(edit_, 1);
   commandRow->addStretch(1);
+  // The pending prompt in full, above the command field.
+  promptLine_ = new QLabel(left);
+  promptLine_->setObjectName("PromptLine");
+  promptLine_->setWordWrap(true);
+  promptLine_->setTextFormat(Qt::PlainText);
+  promptLine_->setStyleSheet("color: #202020; font-weight: bold;");
+  promptLine_->hide();
+  leftLayout->addWidget(promptLine_);
   leftLayout->addLayout(commandRow);
   auto* panel = new QWidget(splitter);
   panel->setObjectName("Panel1");
   auto* panelLayout = new QVBoxLayout(panel);
   panelLayout->setContentsMargins(0, 4, 4, 4);
-  memo_ = new QPlainTextEdit(panel);
+  // The log above the files the run has written.
+  logSplitter_ = new QSplitter(Qt::Vertical, panel);
+  logSplitter_->setObjectName("LogSplitter");
+  memo_ = new QPlainTextEdit(logSplitter_);
   memo_->setObjectName("Memo1");
   memo_->setReadOnly(true);
   memo_->setMinimumWidth(185);
@@ -113,17 +129,21 @@ void MainForm::BuildLayout() {
   mono.setStyleHint(QFont::Monospace);
   mono.setPointSize(9);
   memo_->setFont(mono);
-  panelLayout->addWidget(memo_);
+  results_ = new ResultsPanel(logSplitter_);
+  logSplitter_->addWidget(memo_);
+  logSplitter_->addWidget(results_);
+  logSplitter_->setStretchFactor(0, 3);
+  logSplitter_->setStretchFactor(1, 2);
+  panelLayout->addWidget(logSplitter_);
   splitter->addWidget(left);
   splitter->addWidget(panel);
   splitter->setStretchFactor(0, 3);
   splitter->setStretchFactor(1, 1);
-  splitter->setSizes({kPlotWidth + 16, 300});
+  splitter->setSizes({kPlotWidth + 16, 420});
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(splitter);
   setCentralWidget(central);
-  resize(1000, 520);
 
   auto* popup = new QMenu(memo_);
   popup->setObjectName("logpopup");
@@ -250,6 +270,9 @@ void MainForm::Guarded(const std::function<void()>& f) {
 void MainForm::RunCommand(const NamedCommand& command) {
   if (quitting_) return;
   if (!command.whileBusy && RefusedWhileBusy()) return;
+  // Exit asks before unsaved edits are thrown away (the console mode keeps
+  // its own rule for scripts).
+  if (IsExitCommand(command) && !ConfirmUnsavedEdits()) return;
   Guarded([&] {
     if (!RunNamedCommand(*engine_, command.name)) return;
   });
@@ -258,6 +281,7 @@ void MainForm::RunCommand(const NamedCommand& command) {
   if (quitting_) return;
   UpdateActions();
   RefreshImage();
+  UpdateChrome();
   WakeIfAnswered();
 }
 
@@ -299,6 +323,7 @@ void MainForm::OpenPath(const QString& path, bool reopen) {
 
 void MainForm::ExitProgram(int code) {
   if (quitting_) return;
+  SavePlacement();
   quitting_ = true;
   exitCode_ = code;
   if (waitLoop_) waitLoop_->quit();
@@ -326,6 +351,7 @@ void MainForm::Wait(Console& console) {
   UpdateActions();
   if (QAction* close = Action("Close")) close->setEnabled(engine_->run.inFileRun);
   edit_->setPlaceholderText(QString::fromStdString(console.pendingPrompt));
+  UpdateChrome();
   QEventLoop loop;
   QEventLoop* outer = waitLoop_;
   waitLoop_ = &loop;
@@ -355,8 +381,6 @@ void MainForm::ClearCommandField() {
   edit_->clear();
   WakeIfAnswered();
 }
-
-void MainForm::SetCaption(const std::string& c) { setWindowTitle(QString::fromStdString(c)); }
 
 void MainForm::SetAppTitle(const std::string& t) { setWindowIconText(QString::fromStdString(t)); }
 
@@ -483,7 +507,12 @@ void MainForm::PlotMouseDown(QPoint pos) {
 // --- events ---
 
 void MainForm::closeEvent(QCloseEvent* e) {
-  // Closing ends the program at once, without asking about unsaved data.
+  // Unsaved edits are offered for saving first; Cancel, or a save that
+  // failed, keeps the window open and the run as it was.
+  if (!quitting_ && !ConfirmUnsavedEdits()) {
+    e->ignore();
+    return;
+  }
   e->accept();
   ExitProgram(0);
 }

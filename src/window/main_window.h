@@ -28,12 +28,20 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class QTimer;
 
 namespace teril {
 
 class Engine;
+class HelpPage;
+class ResultsPanel;
 struct NamedCommand;
+
+// The status line's text for the current point: index, t, x and observer.
+QString PointStatusText(const Engine& engine);
+// Exit of the File menu or of the menu bar.
+bool IsExitCommand(const NamedCommand& c);
 
 class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   Q_OBJECT
@@ -57,7 +65,7 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   QAction* Action(const QString& name) const { return actions_.value(name, nullptr); }
 
   // Opens a data file and runs file runs until none is pending (returns
-  // when the last one ends). `reopen`: keep the folder, inverse x off.
+  // when the last one ends). `reopen`: keep the folder.
   void OpenPath(const QString& path, bool reopen = false);
   // Runs a registry command as its menu item does; nothing escapes.
   void RunCommand(const NamedCommand& command);
@@ -71,6 +79,26 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   void SetWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
   // Replaces QCoreApplication::exit as the last step of ExitProgram.
   void SetExitHandler(std::function<void(int)> h) { exitHandler_ = std::move(h); }
+  // Answers "Save changes to <file>?" instead of the message box (tests).
+  void SetSaveQuestionHook(std::function<SaveChoice(const QString& file)> hook) {
+    saveQuestion_ = std::move(hook);
+  }
+
+  // Exit, closing the window: when the data set has unsaved edits, asks
+  // whether to save them. True when the program may go on to end (saved or
+  // discarded); false for Cancel and for a save that failed (said in a
+  // message box).
+  bool ConfirmUnsavedEdits();
+  // Title mark, prompt line and status line from the engine's state.
+  void UpdateChrome();
+
+  ResultsPanel* results() const { return results_; }
+  QLabel* promptLine() const { return promptLine_; }
+  QLabel* pointStatus() const { return pointStatus_; }
+  QLabel* valueStatus() const { return valueStatus_; }
+  QSplitter* splitter() const { return splitter_; }
+  // The INI file that keeps the window's size, position and splits.
+  QString WindowSettingsFile() const;
 
   // Shows the plot bitmap (and the residual map) scaled to the control.
   void RefreshImage();
@@ -81,6 +109,8 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   void FocusCommandField() override;
   void ClearCommandField() override;
   void SetCaption(const std::string& c) override;
+  void FileWritten(const std::string& path, const std::string& command) override;
+  void ShowStatus(const std::string& text) override;
   void SetAppTitle(const std::string& t) override;
   void Beep() override;
   void MessageBox(const std::string& text) override;
@@ -103,6 +133,7 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   std::optional<std::string> SaveFile(const std::string& title, const std::string& filter,
                                       const std::string& defaultExt) override;
   bool YesNo(const std::string& caption) override;
+  SaveChoice SaveChanges(const std::string& file, const std::string& question) override;
   bool CheckList(const std::string& caption, const std::vector<std::string>& items,
                  std::vector<bool>& checked) override;
   // "Choose method" (choose_method_dialog.h).
@@ -117,6 +148,10 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
  private:
   void BuildLayout();
   void BuildActions();
+  // Status line, tool tips and help pages (main_window_chrome.cpp).
+  void BuildChrome();
+  void RestorePlacement();
+  void SavePlacement();
   void CommandEntered();
   // Logs the refusal and returns true while long work runs (busy_).
   bool RefusedWhileBusy();
@@ -137,6 +172,15 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   QLabel* image_ = nullptr;
   QLabel* image1_ = nullptr;
   QPlainTextEdit* memo_ = nullptr;
+  QSplitter* splitter_ = nullptr;     // plot | log and results
+  QSplitter* logSplitter_ = nullptr;  // log above results
+  ResultsPanel* results_ = nullptr;
+  QLabel* promptLine_ = nullptr;
+  QLabel* pointStatus_ = nullptr;
+  QLabel* valueStatus_ = nullptr;
+  QString caption_;
+  QHash<QString, HelpPage*> helpPages_;
+  std::function<SaveChoice(const QString&)> saveQuestion_;
   QLineEdit* edit_ = nullptr;
   QTimer* repaintTimer_ = nullptr;
   QHash<QString, QAction*> actions_;

@@ -124,8 +124,18 @@ TEST_F(SettingsTest, ResetTakesColumnAndEchoFromTheCommandLine) {
   EXPECT_FALSE(engine->run.flags.lgX);
   EXPECT_EQ(engine->view.selectedObserver.str(), "   ");
   EXPECT_EQ(engine->view.savedTMin, 1e32);
-  ResetEngine(*engine, false);  // Re-open: inverse x off whatever the check mark says
-  EXPECT_FALSE(engine->checks.inverseX);
+}
+
+// Re-open keeps the x axis as the check mark of "Inverse x" says, in both
+// states; it used to switch the axis back while the menu stayed checked.  #24
+TEST_F(SettingsTest, ReopenKeepsTheInverseXCheckMark) {
+  for (bool inverse : {true, false}) {
+    engine->checks.inverseX = inverse;
+    ResetEngine(*engine, false);
+    EXPECT_EQ(engine->checks.inverseX, inverse);
+    ResetEngine(*engine, true);
+    EXPECT_EQ(engine->checks.inverseX, inverse);
+  }
 }
 
 TEST_F(SettingsTest, ScratchExchangeWritesTAndReadsThemBack) {

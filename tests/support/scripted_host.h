@@ -45,6 +45,14 @@ class ScriptedHost : public ConsoleHost {
                        const std::string& defaultText) override;
   void StdOut(const std::string& line) override { stdoutLines.push_back(line); }
 
+  // Result files reported written: path and the command that wrote it.
+  std::vector<std::pair<std::string, std::string>> filesWritten;
+  std::vector<std::string> statusTexts;
+  void FileWritten(const std::string& path, const std::string& command) override {
+    filesWritten.emplace_back(path, command);
+  }
+  void ShowStatus(const std::string& text) override { statusTexts.push_back(text); }
+
   // Long work: every Progress call is recorded; the call with index
   // `stopAtProgress` (0 = the first) and every later one answer "stop".
   struct ProgressCall {
