@@ -10,6 +10,7 @@
 #include "data/editing.h"
 #include "data/save.h"
 #include "engine/engine.h"
+#include "plot/export_command.h"
 
 namespace teril {
 namespace {
@@ -164,6 +165,11 @@ std::vector<NamedCommand> FileMenuCommands() {
        .caption = "Save visible",
        .shortcut = "Ctrl+F2",
        .handler = SendKey("~1")},
+      {.name = "ExportPlot1",
+       .menu = "File",
+       .caption = "Export plot...",
+       .handler = ExportPlotCommand,
+       .toolTip = "The plot as a PNG, SVG or PDF file, drawn sharp at the size asked for"},
       {.name = "ExitAct",
        .menu = "File",
        .caption = "Exit",

@@ -59,8 +59,8 @@ std::string ReadoutRow(const std::string& label, double v, int width, int decima
   std::string scientific;
   for (int digits = 15; digits >= 0; --digits) {
     char buffer[40];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, v,
-                                   std::chars_format::scientific, digits);
+    auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific, digits);
     if (ec != std::errc()) continue;
     scientific.assign(buffer, end);
     if (scientific.size() <= room) break;
