@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QMarginsF>
 #include <QPageSize>
@@ -16,23 +15,12 @@
 #include <string_view>
 
 #include "base/io.h"
+#include "window/plot_recording.h"
 #include "window/qt_canvas.h"
 
 namespace teril {
 
 namespace {
-
-// Text needs fonts, and fonts need a GUI application. The console mode has
-// none: one is made for the offscreen platform the first time a picture is
-// exported, and lives as long as the program.
-void EnsureGuiApplication() {
-  if (QCoreApplication::instance()) return;
-  static int argc = 3;
-  static char arg0[] = "teril", arg1[] = "-platform", arg2[] = "offscreen";
-  static char* argv[] = {arg0, arg1, arg2, nullptr};
-  static QGuiApplication* application = new QGuiApplication(argc, argv);
-  (void)application;
-}
 
 std::string Refused(const std::string& path, const std::string& why) {
   return "Cannot export the plot to \"" + path + "\": " + why;

@@ -66,8 +66,15 @@ void PlotMouse::Start(std::vector<Step> steps) {
       if (queue_.size() < kMostQueued) queue_.push_back(std::move(s));
     return;
   }
-  const bool waits = form_.engine().console.WaitsForCommandKey();
-  if (waits) queue_.insert(queue_.end(), steps.begin() + 1, steps.end());
+  const Engine& e = form_.engine();
+  if (e.run.inFileRun && e.console.waitingForInput == 0 && !form_.Busy()) {
+    // The engine has its answer and has not acted on it yet (the mouse
+    // moved on before the plot was drawn again): the gesture's turn comes
+    // at the next wait.
+    queue_.insert(queue_.end(), steps.begin(), steps.end());
+    return;
+  }
+  if (e.console.WaitsForCommandKey()) queue_.insert(queue_.end(), steps.begin() + 1, steps.end());
   steps.front()();
 }
 

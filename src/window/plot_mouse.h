@@ -57,8 +57,8 @@ class PlotMouse : public QObject {
   void Wheel(int angle);
   // Starts a gesture: its first command at once, as the menu item would
   // (refused in the same words when the engine does not wait), the others
-  // at the following waits. Behind a gesture still running it waits its
-  // turn.
+  // at the following waits. Behind a gesture still running, or while the
+  // engine has yet to act on its last key, it waits its turn.
   void Start(std::vector<Step> steps);
   Step Command(const char* name);
   Step ClickOn(int point);

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QLineF>
 #include <QPainter>
 #include <QPen>
@@ -45,13 +46,28 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double xlo, dou
   return true;
 }
 
+void EnsureGuiApplication() {
+  if (QCoreApplication::instance()) return;
+  static int argc = 3;
+  static char arg0[] = "teril", arg1[] = "-platform", arg2[] = "offscreen";
+  static char* argv[] = {arg0, arg1, arg2, nullptr};
+  static QGuiApplication* application = new QGuiApplication(argc, argv);
+  (void)application;
+}
+
 void PlotRecording::Reset() {
+  // The next drawing is most often the same plot again: the buffer stays
+  // as large as this one needed, but not larger (a plot of a million points
+  // followed by small ones gives its memory back).
+  const std::size_t used = calls_.size();
+  if (calls_.capacity() > (1u << 20) && calls_.capacity() > 2 * used) {
+    std::vector<Call> smaller;
+    smaller.reserve(used);
+    calls_.swap(smaller);
+  }
   calls_.clear();
   texts_.clear();
   bitmaps_.clear();
-  // A plot of a million points leaves a large buffer behind; a small drawing
-  // after it need not keep it.
-  if (calls_.capacity() > (1u << 20)) calls_.shrink_to_fit();
 }
 
 void PlotRecording::Text(int x, int y, const std::string& text) {
@@ -131,6 +147,17 @@ class Replay {
     p_.setRenderHint(QPainter::TextAntialiasing, true);
     p_.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p_.setBrush(Qt::NoBrush);
+    // Rows and columns of pixels are most of a plot (two a cross): on a
+    // plain image they are written into its memory directly, in the order
+    // of the calls, as the painter itself would draw them.
+    auto* image = dynamic_cast<QImage*>(p_.device());
+    if (snap_ && image && p_.deviceTransform().isIdentity() &&
+        (image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32 ||
+         image->format() == QImage::Format_ARGB32_Premultiplied)) {
+      direct_ = image;
+      directBounds_ = image->rect();
+      if (p_.hasClipping()) directBounds_ &= p_.clipBoundingRect().toAlignedRect();
+    }
   }
   ~Replay() { Flush(); }
 
@@ -145,7 +172,16 @@ class Replay {
     if (snap_) {
       const int left = Snap(x0), top = Snap(y0);
       const int right = std::max(Snap(x1), left + 1), bottom = std::max(Snap(y1), top + 1);
-      p_.fillRect(QRect(left, top, right - left, bottom - top), QColor::fromRgb(c));
+      const QRect block(left, top, right - left, bottom - top);
+      if (direct_) {
+        const QRect inside = block & directBounds_;
+        for (int y = inside.top(); y <= inside.bottom(); ++y) {
+          auto* row = reinterpret_cast<QRgb*>(direct_->scanLine(y));
+          std::fill(row + inside.left(), row + inside.right() + 1, c | 0xFF000000u);
+        }
+        return;
+      }
+      p_.fillRect(block, QColor::fromRgb(c));
     } else {
       p_.fillRect(QRectF(x0 * s_, y0 * s_, (x1 - x0) * s_, (y1 - y0) * s_), QColor::fromRgb(c));
     }
@@ -291,6 +327,8 @@ class Replay {
   }
 
   QPainter& p_;
+  QImage* direct_ = nullptr;
+  QRect directBounds_;
   const int w_, h_;
   const double s_;
   const bool snap_;
@@ -303,6 +341,7 @@ class Replay {
 }  // namespace
 
 void PlotRecording::Paint(QPainter& painter, QSize size, double scale, bool snap) const {
+  EnsureGuiApplication();
   painter.save();
   {
     Replay r(painter, size, scale, snap);

@@ -24,6 +24,11 @@ class QtCanvas;
 bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double xlo, double ylo, double xhi,
                  double yhi);
 
+// Text needs fonts, and fonts need a GUI application. Where there is none
+// (the console mode) one is made for the offscreen platform the first time
+// a recording is painted, and lives as long as the program.
+void EnsureGuiApplication();
+
 class PlotRecording {
  public:
   // Calls beyond this many (a plot drawn again and again without a clear)
