@@ -10,6 +10,7 @@
 #include "data/editing.h"
 #include "data/save.h"
 #include "engine/engine.h"
+#include "plot/export_command.h"
 
 namespace teril {
 namespace {
@@ -162,6 +163,11 @@ std::vector<NamedCommand> FileMenuCommands() {
        .handler = SaveImage,
        .action = true,
        .itemName = "Savevisible1"},
+      {.name = "ExportPlot1",
+       .menu = "File",
+       .caption = "Export plot...",
+       .handler = ExportPlotCommand,
+       .toolTip = "The plot as a PNG, SVG or PDF file, drawn sharp at the size asked for"},
       {.name = "Savevis1",
        .menu = "File",
        .caption = "Save visible",

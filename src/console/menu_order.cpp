@@ -18,7 +18,8 @@ const std::vector<MenuSection>& MenuTable() {
   static const std::vector<MenuSection> table{
       {"File",
        {"Open", "ReOpen", "Close", "Numofcl", "Ncols1", "Swaptx1", "Swapxs1", "Save", "SaveAs",
-        "SaveVis", "Savevis1", "GenerateBootstrap1", "Fileforintervals1", "ExitAct"}},
+        "SaveVis", "ExportPlot1", "Savevis1", "GenerateBootstrap1", "Fileforintervals1",
+        "ExitAct"}},
       {"Edit", {"Delete", "DeleteBad", "Interpolate", "Sort1", "Average1", "DeleteCurrentAuthor1"}},
       {"Navigate",
        {"Home1", "End1", "Next", "Prev", "ScrollLeft", "ScrollRight", "Top", "Bottom", "N2D",

@@ -50,6 +50,17 @@ class Canvas {
   // row of the plot. A plain surface ignores these.
   virtual void SetVisible(bool) {}
   virtual void SetTop(int) {}
+
+  // Writes the plot as it is drawn now to `path`, the format chosen by the
+  // name's extension (".png" at `width` pixels wide, ".svg", ".pdf"), drawn
+  // sharp at that size rather than enlarged from the pixels. False with
+  // `error` set (naming the file) when the name or the file does not allow
+  // it, or when this surface cannot export at all.
+  virtual bool ExportPicture(const std::string& path, int width, std::string& error) {
+    (void)width;
+    error = "Cannot export the plot to \"" + path + "\": this display cannot export pictures";
+    return false;
+  }
 };
 
 }  // namespace teril

@@ -1,5 +1,6 @@
 #include "plot/cursor.h"
 
+#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -19,6 +20,54 @@ void ClampCurrent(Engine& e) {
   int& j = e.view.j;
   if (j < 1) j = 1;
   if (j > e.data.n) j = e.data.n;
+}
+
+// Digits that carry the value: those after the leading zeros (and before
+// an exponent).
+int SignificantDigits(const std::string& number) {
+  int count = 0;
+  bool started = false;
+  for (char c : number) {
+    if (c == 'e') break;
+    if (c < '0' || c > '9') continue;
+    started = started || c != '0';
+    count += started;
+  }
+  return count;
+}
+
+// A row of the read-out box. The box is 118 pixels wide and its rows start
+// at column 5, so a row holds 14 characters; a longer one would run over the
+// frame into the plot (and out of the area blanked before a picture). The
+// row as printed with `width` and `decimals` when it fits; otherwise the
+// number loses its padding, then decimals, or takes an exponent, whichever
+// keeps more significant digits.
+std::string ReadoutRow(const std::string& label, double v, int width, int decimals) {
+  constexpr std::size_t kRowChars = (118 - 5) / 8;
+  std::string row = label + Str(v, width, decimals);
+  if (row.size() <= kRowChars) return row;
+  const std::size_t room = kRowChars - label.size();
+  std::string fixed;
+  for (int d = decimals; d >= 0; --d) {
+    fixed = Str(v, 0, d);
+    if (fixed.size() <= room) {
+      // Every decimal asked for, or nothing an exponent could add.
+      if (d == decimals || v == 0 || !std::isfinite(v)) return label + fixed;
+      break;
+    }
+  }
+  std::string scientific;
+  for (int digits = 15; digits >= 0; --digits) {
+    char buffer[40];
+    auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific, digits);
+    if (ec != std::errc()) continue;
+    scientific.assign(buffer, end);
+    if (scientific.size() <= room) break;
+  }
+  if (fixed.size() <= room && SignificantDigits(fixed) >= SignificantDigits(scientific))
+    return label + fixed;
+  return label + scientific;
 }
 
 Continuation Step(Engine& e, int by) {
@@ -71,18 +120,18 @@ void ShowCurrentPoint(Engine& e) {
   MovePen(e, 100, 248);
   SetPenColor(e, v.mainColor);
 
-  DrawText(e, 5, 90, "t =" + Str(d.t0[j], d.tWidth, d.tDecimals));
-  DrawText(e, 5, 105, "t*=" + Str(d.t[j], d.tWidth, d.tDecimals));
+  DrawText(e, 5, 90, ReadoutRow("t =", d.t0[j], d.tWidth, d.tDecimals));
+  DrawText(e, 5, 105, ReadoutRow("t*=", d.t[j], d.tWidth, d.tDecimals));
   DrawRect(e, 0, 10, 24, 18);
   DrawText(e, 0, 10, d.observer[j].str());
   if (d.t0[j] != 0) {
     v.reciprocalT = 1 / d.t0[j];
     const int decimals = 2 * d.tWidth - d.tDecimals - 6;
-    DrawText(e, 5, 120, "1/t=" + Str(v.reciprocalT, 16, decimals > 0 ? decimals : 0));
+    DrawText(e, 5, 120, ReadoutRow("1/t=", v.reciprocalT, 16, decimals > 0 ? decimals : 0));
   }
   DrawText(e, 5, 135, "phase=" + Str(ReadoutPhase(e, d.t0[j]), 6, 4));
   DrawText(e, 5, 150, "i=" + Int(e.run.headerLines + j, 5));
-  DrawText(e, 5, 165, "x=" + Str(d.x[j], d.xWidth, d.xDecimals));
+  DrawText(e, 5, 165, ReadoutRow("x=", d.x[j], d.xWidth, d.xDecimals));
 
   SetPenColor(e, v.cursorColor);
   DrawRect(e, cx, cy + 1, cx + 2, cy + 10);

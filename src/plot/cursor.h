@@ -17,7 +17,10 @@ namespace teril {
 // last read-out (savedTMin), then draws the rows "t =", "t*=", the observer
 // code, "1/t=" (not for t0 = 0; sets reciprocalT), "phase=", "i=", "x=",
 // the hint circles while "HintPos" is checked, and the green bar under the
-// point. Does nothing more than that with no points.
+// point. A row that would run over the box (14 characters) drops the
+// padding of its number, then decimals, or writes it with an exponent,
+// whichever keeps more significant digits. Does nothing more than that with
+// no points.
 void ShowCurrentPoint(Engine& e);
 
 // j := j mod n brought into 1..n (past either end wraps round), cursorPoint

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QPixmap>
+#include <QScreen>
 #include <cstring>
 #include <iostream>
 
@@ -34,6 +35,9 @@ int RunWindowMode(int argc, char** argv, const std::vector<std::string>& params)
   MainForm window(params);
   const QString shot = ScreenshotFile(argc, argv);
   if (!shot.isEmpty()) {
+    // The whole screen, so that the picture shows the plot as it grows.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+      window.setGeometry(screen->availableGeometry());
     window.SetWaitHook([&window, shot] {
       if (window.engine().console.inputMode != kModeKey) return;
       window.RefreshImage();
@@ -57,6 +61,9 @@ int RunConsoleMode(int, char**, const std::vector<std::string>& params) {
   QtCanvas map(MainForm::kMapSize, MainForm::kMapSize);
   canvas.Clear();
   map.Clear();
+  // Recorded, so that File > Export plot... draws it sharp here too.
+  canvas.SetRecording(true);
+  canvas.SetOverlay(&map);
   AttachCanvas(engine, &canvas);
   engine.mapCanvas = &map;
   int status = 0;

@@ -33,6 +33,8 @@
 #include "base/io.h"
 #include "plot/cursor.h"
 #include "plot/draw.h"
+#include "window/plot_mouse.h"
+#include "window/plot_view.h"
 #include "window/results_panel.h"
 
 namespace teril {
@@ -45,6 +47,9 @@ MainForm::MainForm(std::vector<std::string> params, QWidget* parent)
   engine_->run.args = params_;
   canvas_.Clear();
   map_.Clear();
+  // The plot control paints from the recording, the residual map over it.
+  canvas_.SetRecording(true);
+  canvas_.SetOverlay(&map_);
   AttachCanvas(*engine_, &canvas_);
   engine_->mapCanvas = &map_;
   BuildLayout();
@@ -78,15 +83,9 @@ void MainForm::BuildLayout() {
   auto* left = new QWidget(splitter);
   auto* leftLayout = new QVBoxLayout(left);
   leftLayout->setContentsMargins(4, 4, 4, 4);
-  image_ = new QLabel(left);
+  image_ = new PlotView(canvas_, left);
   image_->setObjectName("image");
-  image_->setMinimumSize(640, 360);
-  image_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  image_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-  image_->installEventFilter(this);
-  image1_ = new QLabel(image_);
-  image1_->setObjectName("Image1");
-  image1_->hide();
+  plotMouse_ = new PlotMouse(*this, *image_);
   leftLayout->addWidget(image_, 1);
   auto* commandRow = new QHBoxLayout();
   auto* label = new QLabel("COMMAND >>", left);
@@ -355,6 +354,7 @@ void MainForm::Wait(Console& console) {
   QEventLoop loop;
   QEventLoop* outer = waitLoop_;
   waitLoop_ = &loop;
+  plotMouse_->EngineWaits();  // the next command of a mouse gesture
   if (waitHook_) {
     QTimer::singleShot(0, &loop, [this] {
       if (waitHook_ && !quitting_) Guarded(waitHook_);
@@ -446,51 +446,10 @@ void MainForm::EndProgress() {
 
 // --- the plot ---
 
-void MainForm::RefreshImage() {
-  const QSize area = image_->size();
-  const bool mapVisible = map_.visible();
-  if (canvas_.changes() == shownChanges_ && map_.changes() == shownMapChanges_ &&
-      area == shownSize_ && mapVisible == shownMapVisible_)
-    return;
-  shownChanges_ = canvas_.changes();
-  shownMapChanges_ = map_.changes();
-  shownSize_ = area;
-  shownMapVisible_ = mapVisible;
-  const QImage& img = canvas_.image();
-  // Proportional scaling: whole multiples with nearest neighbour keep the
-  // 8-pixel text sharp; a control smaller than the bitmap gets a smooth
-  // reduction.
-  double fit = std::min(double(area.width()) / img.width(), double(area.height()) / img.height());
-  if (fit <= 0) return;
-  scale_ = fit >= 1 ? std::floor(fit) : fit;
-  const QSize shown(qRound(img.width() * scale_), qRound(img.height() * scale_));
-  offset_ = QPoint((area.width() - shown.width()) / 2, (area.height() - shown.height()) / 2);
-  QPixmap pm(area);
-  pm.fill(Qt::white);
-  {
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::SmoothPixmapTransform, fit < 1);
-    p.drawImage(QRect(offset_, shown), img);
-  }
-  image_->setPixmap(pm);
-  if (mapVisible) {
-    const QImage& m = map_.image();
-    QSize ms(qRound(m.width() * scale_), qRound(m.height() * scale_));
-    image1_->setPixmap(QPixmap::fromImage(m.scaled(
-        ms, Qt::KeepAspectRatio, fit < 1 ? Qt::SmoothTransformation : Qt::FastTransformation)));
-    const int left = kPlotWidth - 33 - kMapSize;  // flush with the right of the frame
-    image1_->setGeometry(
-        QRect(offset_ + QPoint(qRound(left * scale_), qRound(map_.top() * scale_)), ms));
-    image1_->show();
-  } else {
-    image1_->hide();
-  }
-}
+void MainForm::RefreshImage() { image_->Refresh(); }
 
-void MainForm::PlotMouseDown(QPoint pos) {
-  if (quitting_ || scale_ <= 0) return;
-  const int px = static_cast<int>(std::floor((pos.x() - offset_.x()) / scale_));
-  const int py = static_cast<int>(std::floor((pos.y() - offset_.y()) / scale_));
+void MainForm::PlotClickAt(int px, int py) {
+  if (quitting_) return;
   if (px < 0 || py < 0 || px >= canvas_.Width() || py >= canvas_.Height()) return;
   if (RefusedWhileBusy()) return;
   Guarded([&] {
@@ -569,12 +528,6 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress:
       if (w == QApplication::focusWidget() && CharacterTyped(static_cast<QKeyEvent*>(event)))
         return true;
-      break;
-    case QEvent::MouseButtonPress:
-      if (watched == image_ && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        PlotMouseDown(static_cast<QMouseEvent*>(event)->position().toPoint());
-        return true;
-      }
       break;
     case QEvent::MouseButtonRelease:
       if (watched == memo_->viewport() &&

@@ -37,6 +37,8 @@ class Engine;
 class HelpPage;
 class ResultsPanel;
 struct NamedCommand;
+class PlotMouse;
+class PlotView;
 
 // The status line's text for the current point: index, t, x and observer.
 QString PointStatusText(const Engine& engine);
@@ -58,8 +60,8 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   Engine& engine() { return *engine_; }
   QPlainTextEdit* Memo1() const { return memo_; }
   QLineEdit* Edit1() const { return edit_; }
-  QLabel* image() const { return image_; }
-  QLabel* Image1() const { return image1_; }
+  PlotView* image() const { return image_; }
+  PlotMouse* plotMouse() const { return plotMouse_; }
   QtCanvas& plotCanvas() { return canvas_; }
   // The action of a registry entry, by its name ("Open", "Sort1").
   QAction* Action(const QString& name) const { return actions_.value(name, nullptr); }
@@ -100,8 +102,11 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   // The INI file that keeps the window's size, position and splits.
   QString WindowSettingsFile() const;
 
-  // Shows the plot bitmap (and the residual map) scaled to the control.
+  // Brings the plot control up to date with the drawing.
   void RefreshImage();
+  // A click on the plot at canvas pixel (px, py): the nearest point becomes
+  // current, while the engine waits for a key.
+  void PlotClickAt(int px, int py);
 
   // --- ConsoleHost ---
   void AppendLog(const std::string& line) override;
@@ -156,7 +161,6 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   // Logs the refusal and returns true while long work runs (busy_).
   bool RefusedWhileBusy();
   void SaveLog();
-  void PlotMouseDown(QPoint pos);
   bool CharacterTyped(QKeyEvent* key);
   // Quits the running wait when its answer has arrived.
   void WakeIfAnswered();
@@ -169,8 +173,8 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   std::vector<std::string> params_;
   QtCanvas canvas_{kPlotWidth, kPlotHeight};
   QtCanvas map_{kMapSize, kMapSize};
-  QLabel* image_ = nullptr;
-  QLabel* image1_ = nullptr;
+  PlotView* image_ = nullptr;
+  PlotMouse* plotMouse_ = nullptr;
   QPlainTextEdit* memo_ = nullptr;
   QSplitter* splitter_ = nullptr;     // plot | log and results
   QSplitter* logSplitter_ = nullptr;  // log above results
@@ -198,12 +202,6 @@ class MainForm : public QMainWindow, public ConsoleHost, public Dialogs {
   qint64 lastEvents_ = 0;
   int exitCode_ = 0;
   bool startFileOpened_ = false;
-  // What the image control shows: drawing count, size, and the mapping.
-  unsigned long long shownChanges_ = ~0ull, shownMapChanges_ = ~0ull;
-  QSize shownSize_;
-  bool shownMapVisible_ = false;
-  double scale_ = 1;
-  QPoint offset_;
 };
 
 // Qt's filter syntax for a stored filter "desc|mask|desc|mask".

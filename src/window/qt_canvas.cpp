@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
+#include <QPainter>
 #include <QString>
 #include <algorithm>
 #include <cmath>
@@ -123,36 +124,6 @@ constexpr quint32 kTextBlack = 0xFF000000u;
 
 quint32 ToPixel(Rgb c) { return qRgb(c.r, c.g, c.b); }
 
-// Clips the segment to the box lo..hi (both axes) with Liang-Barsky; false
-// when nothing of it lies inside.
-bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double xlo, double ylo, double xhi,
-                 double yhi) {
-  double u0 = 0, u1 = 1;
-  const double dx = x1 - x0, dy = y1 - y0;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {x0 - xlo, xhi - x0, y0 - ylo, yhi - y0};
-  for (int k = 0; k < 4; ++k) {
-    if (p[k] == 0) {
-      if (q[k] < 0) return false;
-      continue;
-    }
-    const double r = q[k] / p[k];
-    if (p[k] < 0) {
-      if (r > u1) return false;
-      u0 = std::max(u0, r);
-    } else {
-      if (r < u0) return false;
-      u1 = std::min(u1, r);
-    }
-  }
-  const double ax = x0 + u0 * dx, ay = y0 + u0 * dy;
-  x1 = x0 + u1 * dx;
-  y1 = y0 + u1 * dy;
-  x0 = ax;
-  y0 = ay;
-  return true;
-}
-
 }  // namespace
 
 QtCanvas::QtCanvas(int width, int height) { Resize(width, height); }
@@ -164,7 +135,56 @@ void QtCanvas::Resize(int width, int height) {
   stride_ = image_.bytesPerLine();
   w_ = image_.width();
   h_ = image_.height();
+  calls_.Reset();
   ++changes_;
+}
+
+void QtCanvas::SetRecording(bool on) {
+  recording_ = on;
+  calls_.Reset();
+  // What is on the bitmap already stays, as a picture.
+  if (on && !image_.isNull()) {
+    bool blank = true;
+    for (int y = 0; y < h_ && blank; ++y) {
+      const quint32* row =
+          reinterpret_cast<const quint32*>(bits_ + static_cast<qsizetype>(y) * stride_);
+      blank = std::all_of(row, row + w_, [](quint32 c) { return c == kWhite; });
+    }
+    if (!blank) calls_.Fold(image_);
+  }
+}
+
+void QtCanvas::Paste(const QImage& picture) {
+  const QImage source = picture.convertToFormat(QImage::Format_RGB32);
+  const int rows = std::min(h_, source.height()), columns = std::min(w_, source.width());
+  for (int y = 0; y < rows; ++y)
+    std::copy_n(reinterpret_cast<const quint32*>(source.constScanLine(y)), columns,
+                reinterpret_cast<quint32*>(bits_ + static_cast<qsizetype>(y) * stride_));
+  if (recording_) calls_.Fold(image_);
+  ++changes_;
+}
+
+void QtCanvas::Paint(QPainter& painter, double scale, bool snap) const {
+  painter.save();
+  const QRectF area(0, 0, w_ * scale, h_ * scale);
+  painter.setClipRect(area, Qt::IntersectClip);
+  painter.fillRect(area, Qt::white);
+  if (recording_ && !(snap && scale == 1)) {
+    calls_.Paint(painter, QSize(w_, h_), scale, snap);
+  } else {
+    // One picture pixel per canvas pixel: the bitmap itself.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(area, image_);
+  }
+  if (overlay_ && overlay_->visible()) {
+    const QImage& map = overlay_->image();
+    const int left = w_ - 33 - map.width();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(
+        QRectF(left * scale, overlay_->top() * scale, map.width() * scale, map.height() * scale),
+        map);
+  }
+  painter.restore();
 }
 
 void QtCanvas::SetPen(Rgb colour) { pen_ = ToPixel(colour); }
@@ -235,12 +255,20 @@ void QtCanvas::Line(int x0, int y0, int x1, int y1, quint32 c) {
 
 void QtCanvas::LineTo(int x, int y) {
   Line(penX_, penY_, x, y, pen_);
+  if (recording_) {
+    calls_.Line(penX_, penY_, x, y, pen_);
+    Recorded();
+  }
   penX_ = x;
   penY_ = y;
   ++changes_;
 }
 
 void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
+  if (recording_) {
+    calls_.Rectangle(x1, y1, x2, y2, pen_);
+    Recorded();
+  }
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   for (int y = std::max(y1 + 1, 0); y <= std::min(y2 - 1, h_ - 1); ++y)
@@ -253,6 +281,10 @@ void QtCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 }
 
 void QtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
+  if (recording_) {
+    calls_.Ellipse(x1, y1, x2, y2, pen_);
+    Recorded();
+  }
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   ++changes_;
@@ -282,6 +314,10 @@ void QtCanvas::Ellipse(int x1, int y1, int x2, int y2) {
 
 void QtCanvas::Text(int x, int y, const std::string& text) {
   ++changes_;
+  if (recording_) {
+    calls_.Text(x, y, text);
+    Recorded();
+  }
   for (std::size_t k = 0; k < text.size(); ++k) {
     const int left = x + kCharWidth * static_cast<int>(k);
     if (left >= w_ || y >= h_ || y + kCharHeight <= 0) break;
@@ -296,10 +332,18 @@ void QtCanvas::Text(int x, int y, const std::string& text) {
 
 void QtCanvas::SetPixel(int x, int y, Rgb colour) {
   Plot(x, y, ToPixel(colour));
+  if (recording_) {
+    calls_.Pixel(x, y, ToPixel(colour));
+    Recorded();
+  }
   ++changes_;
 }
 
 void QtCanvas::FillRect(int x1, int y1, int x2, int y2, Rgb colour) {
+  if (recording_) {
+    calls_.Fill(x1, y1, x2, y2, ToPixel(colour));
+    Recorded();
+  }
   if (y1 > y2) std::swap(y1, y2);
   const quint32 c = ToPixel(colour);
   for (int y = std::max(y1, 0); y <= std::min(y2, h_ - 1); ++y) HorizontalRun(y, x1, x2, c);
@@ -311,6 +355,7 @@ void QtCanvas::Clear() {
   // fill() may have given the image a buffer of its own (when a copy shown
   // on the screen shared the old one): draw into that one.
   bits_ = image_.bits();
+  calls_.Reset();
   ++changes_;
 }
 

@@ -115,8 +115,9 @@ TEST_F(ReadoutTest, RowsOfTheReadOut) {
   EXPECT_EQ(TextAt(5, 90), "t =   4.000");
   EXPECT_EQ(TextAt(5, 105), "t*=   4.500");
   EXPECT_EQ(TextAt(0, 10), "CD");
-  // 1/4 with 16 places and 2 * 8 - 3 - 6 = 7 decimals.
-  EXPECT_EQ(TextAt(5, 120), "1/t=       0.2500000");
+  // 1/4 with 2 * 8 - 3 - 6 = 7 decimals; the 16 places asked for would run
+  // over the box, so the padding goes.
+  EXPECT_EQ(TextAt(5, 120), "1/t=0.2500000");
   EXPECT_EQ(v().reciprocalT, 0.25);
   // (4 - 1) * 0.4 = 1.2 cycles.
   EXPECT_EQ(TextAt(5, 135), "phase=0.2000");
@@ -146,7 +147,32 @@ TEST_F(ReadoutTest, NarrowFormatGivesReciprocalWithoutDecimals) {
   engine->data.t0[2] = 0.125;
   v().j = v().cursorPoint = 2;
   Redraw(*engine);
-  EXPECT_EQ(TextAt(5, 120), "1/t=               8");
+  EXPECT_EQ(TextAt(5, 120), "1/t=8");
+}
+
+// Julian dates with five decimals: "t =" with 13 places and "1/t=" of a
+// number near 4e-7 would run over the frame of the box (columns 0..118) and
+// into the picture saved after the blanking of the status column.
+TEST_F(ReadoutTest, WideFormatsStayInsideTheBox) {
+  engine->data.t0[2] = 2450000.12345;
+  engine->data.tWidth = 13;
+  engine->data.tDecimals = 5;
+  engine->data.x[2] = -12345.678901;
+  engine->data.xWidth = 14;
+  engine->data.xDecimals = 6;
+  v().j = v().cursorPoint = 2;
+  Redraw(*engine);
+  for (auto& c : canvas.Texts())
+    if (c.b >= 90 && c.b <= 165) {
+      EXPECT_LE(c.a + 8 * static_cast<int>(c.text.size()), 118) << c.text;
+    }
+  // Decimals go first while the digits left are the more significant.
+  EXPECT_EQ(TextAt(5, 90), "t =2450000.123");
+  EXPECT_EQ(TextAt(5, 165), "x=-12345.67890");
+  // 1 / 2450000.12345 = 4.08163...e-7: ten places hold five significant
+  // digits with an exponent, two in fixed notation.
+  EXPECT_EQ(TextAt(5, 120), "1/t=4.0816e-07");
+  EXPECT_DOUBLE_EQ(v().reciprocalT, 1 / 2450000.12345);
 }
 
 TEST_F(ReadoutTest, CursorBarAndHintCircles) {
