@@ -11,6 +11,7 @@
 #include "console/file_run.h"
 #include "console/menu_order.h"
 #include "console/menus.h"
+#include "data/history_command.h"
 #include "data/settings.h"
 #include "engine/engine.h"
 
@@ -72,7 +73,11 @@ std::function<void(Engine&)> SendKey(std::string key) {
 
 std::function<void(Engine&)> WhenWaiting(std::function<void(Engine&)> f) {
   return [f = std::move(f)](Engine& e) {
-    if (WaitsForKey(e)) f(e);
+    if (!WaitsForKey(e)) return;
+    f(e);
+    // What the item changed is a step of its own, before its key (if any)
+    // arrives; a check mark toggled for that key waits for it.
+    CommitEdits(e, false);
   };
 }
 
@@ -115,6 +120,7 @@ const NamedCommand* ShortcutOwner(const std::string& shortcut) {
 bool RunNamedCommand(Engine& engine, const std::string& name) {
   const NamedCommand* c = FindCommand(name);
   if (!c || !c->handler) return false;
+  engine.history.SetLabel(":" + c->name);
   try {
     c->handler(engine);
   } catch (const IoError& e) {

@@ -19,7 +19,7 @@ const std::vector<MenuSection>& MenuTable() {
       {"File",
        {"Open", "ReOpen", "Close", "Numofcl", "Ncols1", "Swaptx1", "Swapxs1", "Save", "SaveAs",
         "SaveVis", "Savevis1", "GenerateBootstrap1", "Fileforintervals1", "ExitAct"}},
-      {"Edit", {"Delete", "DeleteBad", "Interpolate", "Sort1", "Average1", "DeleteCurrentAuthor1"}},
+      {"Edit", {"Undo1", "Redo1", "Delete", "DeleteBad", "Interpolate", "Sort1", "Average1", "DeleteCurrentAuthor1"}},
       {"Navigate",
        {"Home1", "End1", "Next", "Prev", "ScrollLeft", "ScrollRight", "Top", "Bottom", "N2D",
         "MarkLeft2", "MarkRight2", "PrevInterval1", "NextInterval1", "Gotointervalnumber1"}},

@@ -4,6 +4,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "data/history_command.h"
 #include "engine/engine.h"
 
 namespace teril {
@@ -31,6 +32,7 @@ void SaveDataSet(Engine& engine) {
   WriteFileAtomic(engine.run.outputFile, out);
   engine.LogLine("LOG>>Save complete!");
   engine.run.modified = false;
+  NoteSaved(engine);
 }
 
 std::string VisibleFileName(const std::string& outputFile, int firstVisible, int lastVisible) {
@@ -59,6 +61,7 @@ std::string SaveVisible(Engine& engine) {
   WriteFileAtomic(name, out);
   engine.LogLine(">>Save of visible complete! File=" + name);
   engine.run.modified = false;
+  NoteSaved(engine);
   return name;
 }
 
