@@ -120,7 +120,8 @@ const NamedCommand* ShortcutOwner(const std::string& shortcut) {
 bool RunNamedCommand(Engine& engine, const std::string& name) {
   const NamedCommand* c = FindCommand(name);
   if (!c || !c->handler) return false;
-  engine.history.SetLabel(":" + c->name);
+  engine.history.SetLabel(c->caption.empty() ? c->name : c->caption);
+  engine.history.NoteCommand();
   try {
     c->handler(engine);
   } catch (const IoError& e) {

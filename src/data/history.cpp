@@ -168,10 +168,12 @@ void DataHistory::Start(const DataSet& d, const HistoryScalars& scalars) {
 void DataHistory::Clear() {
   active_ = false;
   shadow_ = PointColumns();
+  pending_.clear();
   steps_.clear();
   cursor_ = 0;
   bytes_ = 0;
   label_.clear();
+  commandsSinceCommit_ = 0;
   discardCode_ = 0;
   dropped_.clear();
 }
@@ -183,6 +185,8 @@ void DataHistory::SetLimits(HistoryLimits limits) {
 
 bool DataHistory::Commit(const DataSet& d, const HistoryScalars& now, bool settle) {
   if (!active_) return false;
+  commandsSinceCommit_ = 0;
+  CatchUp();
   const int nBefore = static_cast<int>(shadow_.t.size());
   Step step;
   step.pointsBefore = nBefore;
@@ -257,7 +261,9 @@ void DataHistory::Push(Step step) {
 
 void DataHistory::Enforce(const Step* keep) {
   // A deque keeps the address of every step it does not remove, so `keep`
-  // stays valid.
+  // stays valid; the reference copy catches up before a step it waits for
+  // can go.
+  if (steps_.size() > limits_.maxSteps || bytes_ > limits_.maxBytes) CatchUp();
   while (!steps_.empty() && (steps_.size() > limits_.maxSteps || bytes_ > limits_.maxBytes)) {
     if (cursor_ > 0 && &steps_.front() != keep) {
       // The oldest applied step: the state after it becomes the first.
@@ -277,7 +283,25 @@ void DataHistory::Enforce(const Step* keep) {
   }
 }
 
+void DataHistory::CatchUp() {
+  for (const PendingDelete& p : pending_) {
+    const Step& step = *p.step;
+    const int shorter = step.pointsAfter, longer = step.pointsBefore;
+    EachColumn(shadow_, step.other, [&](int, auto& was, const auto& kept) {
+      if (p.undo) {
+        was.resize(longer);
+        InsertPoints(was.data(), shorter, step.removed, kept);
+      } else {
+        RemovePoints(was.data(), longer, step.removed);
+        was.resize(shorter);
+      }
+    });
+  }
+  pending_.clear();
+}
+
 void DataHistory::Exchange(Step& step, DataSet& d, bool undo) {
+  if (step.kind != Kind::Delete) CatchUp();
   switch (step.kind) {
     case Kind::Settings:
       break;
@@ -291,18 +315,16 @@ void DataHistory::Exchange(Step& step, DataSet& d, bool undo) {
       break;
     case Kind::Delete: {
       const int shorter = step.pointsAfter, longer = step.pointsBefore;
-      EachColumn(d, shadow_, step.other, [&](int, auto& now, auto& was, const auto& kept) {
-        if (undo) {
+      EachColumn(d, step.other, [&](int, auto& now, const auto& kept) {
+        if (undo)
           InsertPoints(now.data() + 1, shorter, step.removed, kept);
-          was.resize(longer);
-          InsertPoints(was.data(), shorter, step.removed, kept);
-        } else {
+        else
           RemovePoints(now.data() + 1, longer, step.removed);
-          RemovePoints(was.data(), longer, step.removed);
-          was.resize(shorter);
-        }
       });
       d.n = undo ? longer : shorter;
+      // The reference copy follows at the next commit: an undo moves the
+      // points once, not twice.
+      pending_.push_back({&step, undo});
       break;
     }
     case Kind::Replace:

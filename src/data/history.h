@@ -88,7 +88,7 @@ class DataHistory {
 
   struct Step {
     Kind kind = Kind::Settings;
-    std::string label;  // the command: "key 5", ":Sort1"
+    std::string label;  // the command: "key 5", "Sort" (a menu item's caption)
     int discardCode = 0;  // the code of the lines the edit wrote to the discard log; 0: none
     HistoryScalars before, after;
     bool modifiedAfter = false;  // `modified` of the state the step leads to
@@ -118,6 +118,9 @@ class DataHistory {
   // What the next step records: set when a command starts.
   void SetLabel(std::string label) { label_ = std::move(label); }
   const std::string& label() const { return label_; }
+  // A menu command started; commands since the last commit.
+  void NoteCommand() { ++commandsSinceCommit_; }
+  int commandsSinceCommit() const { return commandsSinceCommit_; }
   // The edit wrote lines with this code to the discard log.
   void NoteDiscard(int code) { discardCode_ = code; }
 
@@ -134,7 +137,8 @@ class DataHistory {
   const Step* NextRedo() const { return CanRedo() ? &steps_[cursor_] : nullptr; }
   // Apply the step to the data set and to `scalars` (which must hold the
   // data set's settings as they are); `modified` is set to that of the
-  // state reached. The data set must be as the last commit left it.
+  // state reached. The data set must be as the last commit, undo or redo
+  // left it.
   // Return the step applied (valid until the next commit), or null.
   const Step* Undo(DataSet& d, HistoryScalars& scalars);
   const Step* Redo(DataSet& d, HistoryScalars& scalars);
@@ -158,16 +162,25 @@ class DataHistory {
   void SetModifiedAt(std::size_t position, bool modified);
   bool ModifiedAt(std::size_t position) const;
   void Exchange(Step& step, DataSet& d, bool undo);
+  // Brings the reference copy up to the data set after undone or redone
+  // deletions.
+  void CatchUp();
 
   HistoryLimits limits_;
   bool active_ = false;
-  PointColumns shadow_;  // the points at the last commit
+  PointColumns shadow_;  // the points at the last commit (see CatchUp)
+  struct PendingDelete {
+    const Step* step;
+    bool undo;
+  };
+  std::vector<PendingDelete> pending_;  // deletions applied to the data set only
   HistoryScalars reference_;
   bool baseModified_ = false;
   std::deque<Step> steps_;
   std::size_t cursor_ = 0;  // steps applied
   std::size_t bytes_ = 0;
   std::string label_;
+  int commandsSinceCommit_ = 0;
   int discardCode_ = 0;
   std::vector<std::string> dropped_;
 };

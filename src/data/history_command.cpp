@@ -184,9 +184,13 @@ void ApplyStep(Engine& e, bool undo) {
     e.LogLine(nothing);
     return;
   }
-  // Edits made in this wait by an item that took no step of its own.
-  h.SetLabel("");
-  CommitEdits(e, true);
+  // Edits made in this wait by an item that took no step of its own. The
+  // key loop and the items that edit take their steps themselves, so the
+  // comparison is needed only when another command ran since.
+  if (h.commandsSinceCommit() > 1) {
+    h.SetLabel("");
+    CommitEdits(e, true);
+  }
   const Step* next = undo ? h.NextUndo() : h.NextRedo();
   if (!next) {
     e.LogLine(nothing);
