@@ -120,9 +120,8 @@ bool FindRemoved(const PointColumns& longer, const DataSet& d, std::vector<int>&
 }  // namespace
 
 bool HistoryScalars::SameMeaning(const HistoryScalars& o) const {
-  return phased == o.phased && weightsLoaded == o.weightsLoaded && lgT == o.lgT &&
-         powT == o.powT && lgX == o.lgX && powX == o.powX &&
-         intensityToMagnitude == o.intensityToMagnitude &&
+  return phased == o.phased && weightsLoaded == o.weightsLoaded && lgT == o.lgT && powT == o.powT &&
+         lgX == o.lgX && powX == o.powX && intensityToMagnitude == o.intensityToMagnitude &&
          magnitudeToIntensity == o.magnitudeToIntensity && lineApplied == o.lineApplied &&
          Same(timeSystem, o.timeSystem);
 }
@@ -148,8 +147,7 @@ void HistoryScalars::ApplyChange(const HistoryScalars& from, const HistoryScalar
 }
 
 std::size_t PointColumns::Bytes() const {
-  return VectorBytes(t) + VectorBytes(x) + VectorBytes(s) + VectorBytes(t0) +
-         VectorBytes(observer);
+  return VectorBytes(t) + VectorBytes(x) + VectorBytes(s) + VectorBytes(t0) + VectorBytes(observer);
 }
 
 std::size_t DataHistory::Step::Bytes() const {

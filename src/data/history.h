@@ -32,8 +32,8 @@
 namespace teril {
 
 struct HistoryLimits {
-  std::size_t maxSteps = 1000;            // never fewer than 100 by default
-  std::size_t maxBytes = 256u << 20;      // 256 MB of kept values
+  std::size_t maxSteps = 1000;        // never fewer than 100 by default
+  std::size_t maxBytes = 256u << 20;  // 256 MB of kept values
 };
 
 // The settings that belong to the data set as it stands: filled from the
@@ -88,7 +88,7 @@ class DataHistory {
 
   struct Step {
     Kind kind = Kind::Settings;
-    std::string label;  // the command: "key 5", "Sort" (a menu item's caption)
+    std::string label;    // the command: "key 5", "Sort" (a menu item's caption)
     int discardCode = 0;  // the code of the lines the edit wrote to the discard log; 0: none
     HistoryScalars before, after;
     bool modifiedAfter = false;  // `modified` of the state the step leads to

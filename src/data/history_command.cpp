@@ -63,9 +63,7 @@ void EachScalar(E& e, S& s, F&& f) {
   f(e.timeSystem.current, s.timeSystem);
 }
 
-std::string Points(long long count) {
-  return Str(count) + (count == 1 ? " point" : " points");
-}
+std::string Points(long long count) { return Str(count) + (count == 1 ? " point" : " points"); }
 
 void LogDropped(Engine& e) {
   for (const std::string& label : e.history.TakeDropped())
@@ -98,10 +96,9 @@ std::string Effect(const Step& step, bool undo, int n) {
     low = low == 0 ? step.first[k] : std::min(low, step.first[k]);
     high = std::max(high, last);
   }
-  const std::string where =
-      low == high ? " (point " + Str(static_cast<long long>(low)) + ")"
-                  : " (points " + Str(static_cast<long long>(low)) + ".." +
-                        Str(static_cast<long long>(high)) + ")";
+  const std::string where = low == high ? " (point " + Str(static_cast<long long>(low)) + ")"
+                                        : " (points " + Str(static_cast<long long>(low)) + ".." +
+                                              Str(static_cast<long long>(high)) + ")";
   return columns + (undo ? " as before" : " changed again") + where;
 }
 
@@ -133,8 +130,8 @@ int SamePoint(const Step& step, bool undo, int j, int n) {
       for (int at : step.removed)
         if (at <= j) ++j;
     } else {
-      j -= static_cast<int>(
-          std::lower_bound(step.removed.begin(), step.removed.end(), j) - step.removed.begin());
+      j -= static_cast<int>(std::lower_bound(step.removed.begin(), step.removed.end(), j) -
+                            step.removed.begin());
     }
   }
   return std::clamp(j, 1, std::max(n, 1));

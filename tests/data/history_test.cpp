@@ -93,8 +93,7 @@ class HistoryTest : public ::testing::Test {
       case 3: {  // sort by x (whole points move)
         std::vector<int> order(n);
         std::iota(order.begin(), order.end(), 1);
-        std::stable_sort(order.begin(), order.end(),
-                         [&](int a, int b) { return D.x[a] < D.x[b]; });
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return D.x[a] < D.x[b]; });
         auto keep = [n](const auto& v) { return std::vector(v.begin(), v.begin() + n + 1); };
         const auto t = keep(D.t), x = keep(D.x), s = keep(D.s), t0 = keep(D.t0);
         const auto o = keep(D.observer);

@@ -52,8 +52,8 @@ DataState Take(const Engine& e) {
   const TransformFlags& f = e.run.flags;
   st.flags = {f.lgT, f.powT, f.lgX, f.powX, f.intensityToMagnitude, f.magnitudeToIntensity};
   const MenuChecks& c = e.checks;
-  st.checks = {c.swapTX, c.swapXS, c.sorted, c.phase, c.inverseX, c.lgT, c.lgX,
-               c.pow10T, c.pow10X, c.magToInt, c.intToMag, c.reciprocalT};
+  st.checks = {c.swapTX, c.swapXS, c.sorted, c.phase,    c.inverseX, c.lgT,
+               c.lgX,    c.pow10T, c.pow10X, c.magToInt, c.intToMag, c.reciprocalT};
   return st;
 }
 
@@ -182,9 +182,10 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"XOverT", {}, {"~("}}, EditCase{"XToPhase", {}, {"#131"}},
         EditCase{"Square", {}, {"Q6"}}, EditCase{"SqrtDifference", {}, {"QS", "1"}},
         EditCase{"Ratio", {}, {"QE"}}, EditCase{"NegativePlusOne", {"QE"}, {"Q-"}},
-        EditCase{"TimesPeriod", {":TPQ"}, {"QP"}, {{"", "0.5", ""}}}, EditCase{"Derivative", {}, {"QD"}},
-        EditCase{"SquareDerivative", {}, {"^G"}}, EditCase{"MinusS", {}, {"Q3"}},
-        EditCase{"PlusS", {}, {"Q4"}}, EditCase{"LinearXS", {}, {"Q0", "2", "3"}},
+        EditCase{"TimesPeriod", {":TPQ"}, {"QP"}, {{"", "0.5", ""}}},
+        EditCase{"Derivative", {}, {"QD"}}, EditCase{"SquareDerivative", {}, {"^G"}},
+        EditCase{"MinusS", {}, {"Q3"}}, EditCase{"PlusS", {}, {"Q4"}},
+        EditCase{"LinearXS", {}, {"Q0", "2", "3"}},
         EditCase{"LinearApplied", {"QQ", "1", "2", "0.5"}, {"QR"}},
         EditCase{"LinearUndone", {"QQ", "1", "2", "0.5", "QR"}, {"QR"}},
         // Columns exchanged
@@ -202,9 +203,10 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<EditCase>& info) { return std::string(info.param.name); });
 
 TEST_F(UndoCommandTest, EditsUndoneOneByOneAndRedoneAgain) {
-  host.Add({":snap", "3", "5", ":snap", "Y", ":snap", "Q*", ":snap", ")", ":snap", ":Undo1",
-            ":snap", ":Undo1", ":snap", ":Undo1", ":snap", ":Undo1", ":snap", ":Undo1", ":Redo1",
-            ":Redo1", ":Redo1", ":Redo1", ":snap", ":Redo1", ":snap", ";", ";"});
+  host.Add({":snap",  "3",      "5",      ":snap",  "Y",      ":snap",  "Q*",
+            ":snap",  ")",      ":snap",  ":Undo1", ":snap",  ":Undo1", ":snap",
+            ":Undo1", ":snap",  ":Undo1", ":snap",  ":Undo1", ":Redo1", ":Redo1",
+            ":Redo1", ":Redo1", ":snap",  ":Redo1", ":snap",  ";",      ";"});
   ResetEngine(*engine, true);
   AttachCanvas(*engine, &canvas);
   RunDataFile(*engine, StarFile());
