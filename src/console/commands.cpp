@@ -11,6 +11,7 @@
 #include "console/file_run.h"
 #include "console/menu_order.h"
 #include "console/menus.h"
+#include "data/history_command.h"
 #include "data/settings.h"
 #include "engine/engine.h"
 
@@ -72,7 +73,11 @@ std::function<void(Engine&)> SendKey(std::string key) {
 
 std::function<void(Engine&)> WhenWaiting(std::function<void(Engine&)> f) {
   return [f = std::move(f)](Engine& e) {
-    if (WaitsForKey(e)) f(e);
+    if (!WaitsForKey(e)) return;
+    f(e);
+    // What the item changed is a step of its own, before its key (if any)
+    // arrives; a check mark toggled for that key waits for it.
+    CommitEdits(e, false);
   };
 }
 
@@ -126,6 +131,8 @@ bool RunNamedCommand(Engine& engine, const std::string& name) {
     ~Restore() { console.runningCommand = outer; }
   } restore{console, outer};
   console.runningCommand = c->caption.empty() ? c->name : c->caption;
+  engine.history.SetLabel(c->caption.empty() ? c->name : c->caption);
+  engine.history.NoteCommand();
   try {
     c->handler(engine);
     if (waited && console.waitingForInput == 0) console.keySource = console.runningCommand;

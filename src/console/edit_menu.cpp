@@ -1,6 +1,8 @@
-// The Edit menu: deleting, interpolating, sorting and averaging points.
+// The Edit menu: undo and redo, deleting, interpolating, sorting and
+// averaging points.
 #include "console/menus.h"
 #include "data/editing.h"
+#include "data/history_command.h"
 #include "engine/engine.h"
 
 namespace teril {
@@ -26,6 +28,18 @@ void DeleteAuthorAndShow(Engine& e) {
 
 std::vector<NamedCommand> EditMenuCommands() {
   return {
+      // The data set as it was before the last edit, and as after it again.
+      {.name = "Undo1",
+       .menu = "Edit",
+       .caption = "Undo",
+       .shortcut = "Ctrl+Z",
+       .handler = WhenWaiting(UndoCommand)},
+      {.name = "Redo1",
+       .menu = "Edit",
+       .caption = "Redo",
+       .shortcut = "Ctrl+Shift+Z",
+       .alternateShortcut = "Ctrl+Y",
+       .handler = WhenWaiting(RedoCommand)},
       {.name = "Delete",
        .menu = "Edit",
        .caption = "Delete current point",

@@ -9,6 +9,7 @@
 #include "base/numfmt.h"
 #include "data/data_file.h"
 #include "data/editing.h"
+#include "data/history_command.h"
 #include "data/save.h"
 #include "data/settings.h"
 #include "data/transform.h"
@@ -441,6 +442,7 @@ RunEnd RunKeyLoop(Engine& e) {
   C next = C::Full;
   RunEnd end = RunEnd::End;
   bool finished = false;
+  StartHistory(e);
   while (!finished) {
     try {
       switch (next) {
@@ -481,12 +483,15 @@ RunEnd RunKeyLoop(Engine& e) {
           finished = true;
           break;
         case C::Read:
+          // What the last key changed is one step of the undo history.
+          CommitEdits(e, true);
           e.console.ReadKey(key, true);
           SetPenColor(e, e.view.mainColor);
           if (e.run.deferRescale && key != '%' && key != '^') {
             e.console.ReadKey(key, true);
             key = '/';
           }
+          e.history.SetLabel(KeyLabel(key, e.console.extChar));
           next = Dispatch(e, key);
           break;
       }
@@ -499,6 +504,7 @@ RunEnd RunKeyLoop(Engine& e) {
       next = C::Read;
     }
   }
+  EndHistory(e, end != RunEnd::End);
   return end;
 }
 

@@ -80,14 +80,21 @@ void NoteCountChanged(Engine& engine) {
   if (engine.view.mapShift == 0) engine.run.countAtLoad = engine.data.n;
 }
 
+std::string DiscardedLine(const Engine& engine, double t, double x, const ObserverCode& observer,
+                          int code) {
+  const DataSet& d = engine.data;
+  return engine.run.inputFile + " " + Str(t, d.tWidth, d.tDecimals) +
+         Joined(x, d.xWidth, d.xDecimals) + Str(static_cast<long long>(code), 3) + " " +
+         observer.str() + "\n";
+}
+
 void LogDiscarded(Engine& engine, int code) {
   const DataSet& d = engine.data;
   const int j = engine.view.j;
-  std::string line = engine.run.inputFile + " " + Str(d.t[j], d.tWidth, d.tDecimals) +
-                     Joined(d.x[j], d.xWidth, d.xDecimals) + Str(static_cast<long long>(code), 3) +
-                     " " + d.observer[j].str() + "\n";
-  AppendToFile(kDiscardLogFile, line);
+  AppendToFile(kDiscardLogFile, DiscardedLine(engine, d.t[j], d.x[j], d.observer[j], code));
   engine.console.FileWritten(kDiscardLogFile);
+  // Undo and Redo of this edit keep the discard log a true record.
+  engine.history.NoteDiscard(code);
 }
 
 bool DeleteCurrentPoint(Engine& engine) {

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "data/data_set.h"
 #include "engine/fwd.h"
 
 namespace teril {
@@ -20,6 +21,11 @@ namespace teril {
 // the signed code in width 3, a blank and the observer code. Throws IoError
 // when the file cannot be written.
 void LogDiscarded(Engine& engine, int code);
+
+// The line of the discard log for a point with these values, in the data
+// set's print format, ending with a newline.
+std::string DiscardedLine(const Engine& engine, double t, double x, const ObserverCode& observer,
+                          int code);
 
 // Name of the discard log in the current folder.
 inline constexpr const char* kDiscardLogFile = "discard0.qvx";

@@ -4,6 +4,7 @@
 
 #include "base/io.h"
 #include "base/numfmt.h"
+#include "data/history_command.h"
 #include "engine/engine.h"
 
 namespace teril {
@@ -32,6 +33,7 @@ void SaveDataSet(Engine& engine) {
   engine.console.FileWritten(engine.run.outputFile);
   engine.LogLine("LOG>>Save complete!");
   engine.run.modified = false;
+  NoteSaved(engine);
 }
 
 std::string VisibleFileName(const std::string& outputFile, int firstVisible, int lastVisible) {
@@ -61,6 +63,7 @@ std::string SaveVisible(Engine& engine) {
   engine.console.FileWritten(name);
   engine.LogLine(">>Save of visible complete! File=" + name);
   engine.run.modified = false;
+  NoteSaved(engine);
   return name;
 }
 

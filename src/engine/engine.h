@@ -10,6 +10,7 @@
 #include "console/console_host.h"
 #include "console/dialogs.h"
 #include "data/data_set.h"
+#include "data/history.h"
 #include "data/linear_transform_state.h"
 #include "engine/fwd.h"
 #include "engine/menu_checks.h"
@@ -110,6 +111,7 @@ class Engine {
   RunningParabolaState runningParabola;  // running parabola: the window width
   PrewhiteningState prewhitening;        // frequency list of the multi-frequency analysis
   TimeSystemState timeSystem;  // system of t, the time-system dialog per file
+  DataHistory history;         // undo and redo of the edits of the data set
 
   // Called when a file run starts: each subsystem's state starts afresh
   // where a new file needs it.

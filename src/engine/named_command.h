@@ -25,6 +25,9 @@ struct NamedCommand {
   std::string menu{};      // menu that shows it ("File", "Edit", ...); empty: action only
   std::string caption{};   // text shown in the menu
   std::string shortcut{};  // in Qt's portable text form ("Ctrl+O", "Shift+F2", "Del"); may be empty
+  // A second shortcut of the same item ("Ctrl+Y" beside "Ctrl+Shift+Z"); may
+  // be empty. It works where the first one does.
+  std::string alternateShortcut{};
   std::function<void(Engine&)> handler{};
   // An entry of the window's action list: its shortcut works even when its
   // menu item is hidden (Phase, Interpolate).

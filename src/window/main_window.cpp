@@ -185,9 +185,14 @@ void MainForm::BuildActions() {
     if (!c.toolTip.empty()) a->setToolTip(QString::fromStdString(c.toolTip));
     if (owned.contains(&c)) {
       QKeySequence seq(owned.value(&c), QKeySequence::PortableText);
-      a->setShortcut(seq);
+      QList<QKeySequence> keys{seq};
+      // A second shortcut that no entry owns (Redo's Ctrl+Y).
+      if (!c.alternateShortcut.empty() && !ShortcutOwner(c.alternateShortcut))
+        keys.append(QKeySequence(QString::fromStdString(c.alternateShortcut),
+                                 QKeySequence::PortableText));
+      a->setShortcuts(keys);
       a->setShortcutContext(Qt::ApplicationShortcut);
-      shortcuts_.insert(seq);
+      for (const QKeySequence& k : keys) shortcuts_.insert(k);
     } else if (!c.shortcut.empty()) {
       a->setText(a->text() + "\t" + QString::fromStdString(c.shortcut));
     }
