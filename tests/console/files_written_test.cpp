@@ -1,5 +1,5 @@
 // What the engine tells its host besides the log: the result files a
-// command writes (with the command's name) and the values keys set.  #24
+// command writes (with the command's name) and the values keys set.
 #include <gtest/gtest.h>
 
 #include "console/console.h"

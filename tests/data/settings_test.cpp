@@ -102,7 +102,7 @@ TEST_F(SettingsTest, NewWorkFolderGetsAValidSettingsFile) {
 }
 
 // The ephemeris typed into the dialog reaches the settings file of a work
-// folder that existed without one.  #24
+// folder that existed without one.
 TEST_F(SettingsTest, EphemerisIsKeptInAnExistingEmptyWorkFolder) {
   std::filesystem::create_directories(dir / "work");
   ResetEngine(*engine, true);
@@ -127,7 +127,7 @@ TEST_F(SettingsTest, ResetTakesColumnAndEchoFromTheCommandLine) {
 }
 
 // Re-open keeps the x axis as the check mark of "Inverse x" says, in both
-// states; it used to switch the axis back while the menu stayed checked.  #24
+// states; it used to switch the axis back while the menu stayed checked.
 TEST_F(SettingsTest, ReopenKeepsTheInverseXCheckMark) {
   for (bool inverse : {true, false}) {
     engine->checks.inverseX = inverse;

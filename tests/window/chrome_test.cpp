@@ -1,7 +1,7 @@
 // What the window shows around the plot while the astronomer works: the
 // title mark for unsaved edits, the full prompt, the status line, the files
 // written, the help pages, the remembered placement and the question before
-// unsaved edits are thrown away.  #24 #25
+// unsaved edits are thrown away.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -249,7 +249,7 @@ TEST_F(ChromeTest, SizePositionAndSplitAreKeptInTheSettingsFolder) {
 }
 
 // The close question: Cancel goes back to the run untouched, Discard ends
-// without saving, Save writes the data as F2 does.  #25
+// without saving, Save writes the data as F2 does.
 TEST_F(ChromeTest, ClosingWithUnsavedEditsAsksAndCancelKeepsTheRun) {
   std::string path = WriteText("q.dat", Points(5));
   TestForm form({path});
@@ -362,7 +362,7 @@ TEST_F(ChromeTest, ReopenWithUnsavedEditsAsksAndCancelKeepsTheEdits) {
   EXPECT_FALSE(std::filesystem::exists(dir / form.engine().run.outputFile));
 }
 
-// Re-open used to flip the axis back while "Inverse x" stayed checked.  #24
+// Re-open used to flip the axis back while "Inverse x" stayed checked.
 TEST_F(ChromeTest, ReopenKeepsTheAxisAsInverseXIsChecked) {
   std::string path = WriteText("inv.dat", Points(5));
   TestForm form({path});

@@ -1,6 +1,6 @@
 // The pieces of the window's chrome that need no window: the placement
 // file and its fitting to the screen, the help section of the README, the
-// text of a result file as the Results panel shows it.  #24
+// text of a result file as the Results panel shows it.
 #include "window/window_settings.h"
 
 #include <gtest/gtest.h>
