@@ -1,5 +1,7 @@
 #include "window/app.h"
 
+#include "window/plot_recording.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QPixmap>
@@ -13,6 +15,7 @@
 #include "console/terminal_host.h"
 #include "plot/draw.h"
 #include "window/main_window.h"
+#include "window/plot_recording.h"
 #include "window/qt_canvas.h"
 
 namespace teril {
@@ -84,6 +87,7 @@ int RunConsoleMode(int, char**, const std::vector<std::string>& params) {
   }
   engine.canvas = nullptr;
   engine.mapCanvas = nullptr;
+  EndGuiApplication();
   return status;
 }
 

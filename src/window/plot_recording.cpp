@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <memory>
 #include <QLineF>
 #include <QPainter>
 #include <QPen>
@@ -46,14 +47,23 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double xlo, dou
   return true;
 }
 
+namespace {
+// The application made for painting in the console mode, if one was made.
+std::unique_ptr<QGuiApplication>& OwnGuiApplication() {
+  static std::unique_ptr<QGuiApplication> application;
+  return application;
+}
+}  // namespace
+
 void EnsureGuiApplication() {
   if (QCoreApplication::instance()) return;
   static int argc = 3;
   static char arg0[] = "teril", arg1[] = "-platform", arg2[] = "offscreen";
   static char* argv[] = {arg0, arg1, arg2, nullptr};
-  static QGuiApplication* application = new QGuiApplication(argc, argv);
-  (void)application;
+  OwnGuiApplication() = std::make_unique<QGuiApplication>(argc, argv);
 }
+
+void EndGuiApplication() { OwnGuiApplication().reset(); }
 
 void PlotRecording::Reset() {
   // The next drawing is most often the same plot again: the buffer stays

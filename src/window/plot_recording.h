@@ -26,8 +26,10 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double xlo, dou
 
 // Text needs fonts, and fonts need a GUI application. Where there is none
 // (the console mode) one is made for the offscreen platform the first time
-// a recording is painted, and lives as long as the program.
+// a recording is painted, and lives until the console mode ends.
 void EnsureGuiApplication();
+// Ends the application EnsureGuiApplication made (its fonts with it), if any.
+void EndGuiApplication();
 
 class PlotRecording {
  public:
