@@ -355,8 +355,38 @@ namespace {
 // Appends Str(v, 0, 6) (with a blank before it unless it comes first)
 // without the temporary strings of the general helper: a million rows
 // are written in a fraction of the time.
+// v with six decimals, as std::to_chars (fixed, 6) writes it, through
+// integer arithmetic where that gives the same digits: |v| < 10^9, and the
+// scaled value v * 10^6 not so near a half that its rounding error could
+// carry it across (ties and near-ties take the general path). False when
+// it did not write.
+bool AppendSixDecimalsFast(std::string& text, double v) {
+  const double a = std::fabs(v);
+  if (!(a < 1e9)) return false;
+  const double p = a * 1e6;  // below 2^53: its integer part is exact
+  const double whole = std::floor(p);
+  const double fraction = p - whole;  // exact
+  // p carries a relative error of at most 2^-53 against the exact product.
+  const double tolerance = p * 4.5e-16 + 1e-300;
+  if (std::fabs(fraction - 0.5) <= tolerance) return false;
+  auto q = static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1u : 0u);
+  char buffer[32];
+  char* const end = buffer + sizeof buffer;
+  char* c = end;
+  for (int k = 0; k < 6; ++k, q /= 10) *--c = static_cast<char>('0' + q % 10);
+  *--c = '.';
+  do {
+    *--c = static_cast<char>('0' + q % 10);
+    q /= 10;
+  } while (q != 0);
+  if (std::signbit(v)) *--c = '-';
+  text.append(c, end);
+  return true;
+}
+
 void AppendValue(std::string& text, double v, bool first) {
   if (!first) text += ' ';
+  if (AppendSixDecimalsFast(text, v)) return;
   if (!std::isfinite(v)) {
     text += Str(v, 0, 6);
     return;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -274,6 +276,61 @@ TEST(ShortCodes, ThousandsOfLongNamesStayUnique) {
   EXPECT_EQ(seen.size(), names.size());
   for (const auto& c : codes) EXPECT_LE(c.size(), 3u);
   EXPECT_EQ(mapping.size(), names.size());
+}
+
+// Times, magnitudes and errors as surveys give them, and values on and
+// next to the halves of the sixth decimal, where a shortcut through the
+// scaled integer would round the other way: every row as std::to_chars
+// writes it with six decimals.
+TEST(ImportText, SixDecimalsAgreeWithTheLibraryAtTiesAndEverywhereElse) {
+  ImportedCurve c;
+  std::mt19937_64 gen(11);
+  std::uniform_real_distribution<double> unit(0, 1);
+  for (int i = 0; i < 100000; ++i) {
+    c.t.push_back(2450000 + 10000 * unit(gen));
+    c.s.push_back(unit(gen) * 0.1);
+    c.x.push_back(i % 2 ? 15 + 5 * unit(gen) : -(1e-7 * unit(gen)));
+  }
+  for (long k : {0L, 1L, 7L, 123456L, 2459000123456L, 999999999999999L}) {
+    for (double delta : {0.0, 1e-12, -1e-12}) {
+      // k + 1/2 millionths, and its neighbours.
+      const double tie = (static_cast<double>(k) + 0.5) / 1e6 + delta;
+      c.t.push_back(tie);
+      c.s.push_back(std::nextafter(tie, 0.0));
+      c.x.push_back(-std::nextafter(tie, 1e300));
+    }
+  }
+  for (double v : {0.0000005, 0.0000015, 0.0000025, 2.5e-7, 999999999.9999995, 1e9, -0.0}) {
+    c.t.push_back(v);
+    c.s.push_back(-v);
+    c.x.push_back(v * 3);
+  }
+  std::string expected;
+  auto add = [&expected](double v) {
+    char buffer[400];
+    auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 6);
+    expected.append(buffer, r.ptr);
+  };
+  for (std::size_t i = 0; i < c.t.size(); ++i) {
+    add(c.t[i]);
+    expected += ' ';
+    add(c.s[i]);
+    expected += ' ';
+    add(c.x[i]);
+    expected += '\n';
+  }
+  const std::string written = ImportText(c);
+  ASSERT_EQ(written.size(), expected.size());
+  // The first line that differs, rather than two texts of megabytes.
+  std::size_t line = 0, start = 0;
+  for (std::size_t k = 0; k < written.size(); ++k) {
+    if (written[k] != expected[k]) {
+      const std::size_t stop = expected.find('\n', start);
+      FAIL() << "row " << line + 1 << ": " << written.substr(start, stop - start) << " instead of "
+             << expected.substr(start, stop - start);
+    }
+    if (expected[k] == '\n') ++line, start = k + 1;
+  }
 }
 
 }  // namespace
