@@ -234,7 +234,10 @@ std::optional<TableHeader> FindTableHeader(std::string_view text) {
     if (header.flavour != TableFlavour::Generic) return header;
     const bool time = FindColumn(header.names, TimeAliases()) >= 0;
     const bool signal = FindColumn(header.names, SignalAliases()) >= 0;
-    if (time || signal) return header;
+    // An ECSV file is a table whatever its columns: one without a column
+    // this reader knows is refused with the header's line, not read as
+    // plain data (which finds none).
+    if (time || signal || ecsv) return header;
     return std::nullopt;
   }
   if (extended) {

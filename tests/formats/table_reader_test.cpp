@@ -240,6 +240,23 @@ TEST(TableReader, EcsvCommaDelimiter) {
   EXPECT_DOUBLE_EQ(t.value[0], 2.0);
 }
 
+// An ECSV table whose columns are not light-curve columns (one row per
+// source with arrays, say) is refused naming the file and the header's line.
+TEST(TableReader, EcsvWithoutKnownColumnsIsRefusedAtItsHeaderLine) {
+  const std::string text =
+      "# %ECSV 1.0\n# ---\n# delimiter: ','\nsource_id,g_transit_time,g_transit_mag\n"
+      "12345,\"[1708.7,1710.2]\",\"[15.1,15.3]\"\n";
+  try {
+    ReadTable(text, "bulk.csv");
+    FAIL() << "an ECSV table without a time column was read";
+  } catch (const FormatError& e) {
+    const std::string what = e.what();
+    EXPECT_NE(what.find("bulk.csv"), std::string::npos) << what;
+    EXPECT_NE(what.find("line 4"), std::string::npos) << what;
+    EXPECT_NE(what.find("no time column"), std::string::npos) << what;
+  }
+}
+
 TEST(TableReader, BomCrLfBlankAndCommentLines) {
   auto t = ReadTable("\xEF\xBB\xBFJD,mag\r\n2459000.5,12.0\r\n\r\n# note\r\n2459000.6,12.1\r\n",
                      "w.csv");
