@@ -1,5 +1,7 @@
 #include "formats/detect.h"
 
+#include <charconv>
+
 #include <algorithm>
 #include <cstring>
 
@@ -49,6 +51,35 @@ bool StartsWithNumber(std::string_view s) {
   if (!s.empty() && (s.front() == '+' || s.front() == '-')) s.remove_prefix(1);
   if (!s.empty() && s.front() == '.') s.remove_prefix(1);
   return !s.empty() && s.front() >= '0' && s.front() <= '9';
+}
+
+// The columns of an AAVSO download, in the order the archive writes them;
+// a file saved without its header row has them all the same.
+const std::vector<std::string_view>& AavsoDownloadColumns() {
+  static const std::vector<std::string_view> names = {
+      "JD",         "Magnitude",  "Uncertainty",     "HQuncertainty",      "Band",
+      "Observer Code", "Comment Code(s)", "Comp Star 1", "Comp Star 2",   "Charts",
+      "Comments",   "Transfomed", "Airmass",         "Validation Flag",    "Cmag",
+      "Kmag",       "HJD",        "Star Name",       "Observer Affiliation", "Measurement Method",
+      "Grouping Method", "ADS Reference", "Digitizer"};
+  return names;
+}
+
+// A row of an AAVSO download without its header: comma-separated, at least
+// the fourteen fields up to the validation flag, a Julian date first, a
+// band and an observer code that are words.
+bool LooksLikeHeaderlessAavsoRow(std::string_view line, std::vector<std::string_view>& fields) {
+  if (GuessDelimiter(line) != ',') return false;
+  SplitFields(line, ',', fields);
+  if (fields.size() < 14) return false;
+  double jd = 0;
+  std::string_view first = Trim(fields[0]);
+  auto r = std::from_chars(first.data(), first.data() + first.size(), jd);
+  if (r.ec != std::errc() || r.ptr != first.data() + first.size()) return false;
+  if (!(jd > 2000000 && jd < 3000000)) return false;
+  const std::string_view band = Trim(fields[4]), observer = Trim(fields[5]);
+  return !band.empty() && !StartsWithNumber(band) && !observer.empty() &&
+         !StartsWithNumber(observer) && observer.size() <= 12;
 }
 
 TableFlavour FlavourOf(const std::vector<std::string>& n) {
@@ -216,7 +247,23 @@ std::optional<TableHeader> FindTableHeader(std::string_view text) {
       if (header.delimiter == ' ' || header.delimiter == '\0') header.delimiter = ',';
       return header;
     }
-    if (StartsWithNumber(t)) return std::nullopt;
+    if (StartsWithNumber(t)) {
+      // An AAVSO download saved without its header row: the archive's
+      // columns stand in for it, and the data start at this line.
+      std::vector<std::string_view> fields;
+      if (ecsv || !LooksLikeHeaderlessAavsoRow(t, fields)) return std::nullopt;
+      header.delimiter = ',';
+      header.headerLine = lines.number() - 1;
+      const auto& names = AavsoDownloadColumns();
+      for (std::size_t k = 0; k < std::max(fields.size(), names.size()); ++k) {
+        std::string name = k < names.size() ? std::string(names[k])
+                                            : "column " + std::to_string(k + 1);
+        header.rawNames.push_back(name);
+        header.names.push_back(Lower(name));
+      }
+      header.flavour = TableFlavour::AavsoDownload;
+      return header;
+    }
     header.headerLine = lines.number();
     header.delimiter = ecsv ? ecsvDelimiter : GuessDelimiter(t);
     std::vector<std::string_view> fields;

@@ -72,6 +72,10 @@ struct Plan {
   int time = -1, signal = -1, error = -1, band = -1, observer = -1;
   int fluxForError = -1, fluxError = -1;  // Gaia: the magnitude error from the flux
   int catflags = -1, rejectedPhotometry = -1, rejectedVariability = -1, quality = -1;
+  // AAVSO: differential magnitudes ("DIFF") are kept apart from standard
+  // ones in a band of their own ("V(DIFF)": no blank, so that it can be
+  // named in the dialog), never mixed into one curve.
+  int method = -1;
   bool upperLimits = false;  // ASAS-SN: ">" and 99.99 errors are upper limits
   int maxIndex() const {
     int m = -1;
@@ -138,6 +142,7 @@ Plan MakePlan(const TableHeader& h, LightCurveTable& table) {
       p.error = Column(h, "uncertainty");
       p.band = Column(h, "band");
       p.observer = Column(h, "observer code");
+      p.method = Column(h, "measurement method");
       break;
     case TableFlavour::AavsoExtended:
       // Fixed fields: NAME, DATE, MAGNITUDE, MAGERR, FILTER, ...
@@ -337,7 +342,15 @@ LightCurveTable ReadTable(std::string_view text, const std::string& source) {
     table.time.push_back(time);
     table.value.push_back(value);
     if (hasError) table.error.push_back(error);
-    if (plan.band >= 0) table.band.push_back(bands.Index(Trim(f[plan.band])));
+    if (plan.band >= 0) {
+      std::string_view band = Trim(f[plan.band]);
+      if (plan.method >= 0 && plan.method < static_cast<int>(f.size()) &&
+          Trim(f[plan.method]) == "DIFF") {
+        table.band.push_back(bands.Index(std::string(band) + "(DIFF)"));
+      } else {
+        table.band.push_back(bands.Index(band));
+      }
+    }
     if (hasObserver) {
       std::string_view code = plan.observer >= 0 ? Trim(f[plan.observer]) : std::string_view();
       table.observer.push_back(plan.observer >= 0 ? (code.empty() ? -1 : observers.Index(code))

@@ -172,6 +172,37 @@ TEST(TableReader, AavsoDownloadFainterThanAndObservers) {
   EXPECT_EQ(t.observer, (std::vector<int>{0, 1, -1}));
 }
 
+// Older AAVSO downloads come without their header row: the archive's own
+// column order stands in for it. Differential magnitudes ("DIFF") form a
+// band of their own next to the standard ones, so the two never mix.
+TEST(TableReader, HeaderlessAavsoDownloadAndDifferentialMagnitudesApart) {
+  const std::string rest = ",,,,No,,P,,,,WY Hya,,";
+  const std::string text = "# saved from the archive\n"
+                           "2454139.58267,-0.752,,,V,PRX,,195 1434" + rest + "DIFF,\n" +
+                           "2454140.10000,<12.8,,,V,JA,,,,,,No,,G,,,,WY Hya,,STD,\n" +
+                           "2454141.20000,11.25,0.01,,V,ABC,,,,,,No,,G,,,,WY Hya,,STD,\n" +
+                           "2454142.30000,-0.701,,,V,PRX,,195 1434" + rest + "DIFF,\n" +
+                           "2454143.40000,11.5,,,Vis.,MLF,,,,,,No,,G,,,,WY Hya\n";
+  auto header = FindTableHeader(text);
+  ASSERT_TRUE(header.has_value());
+  EXPECT_EQ(header->flavour, TableFlavour::AavsoDownload);
+  auto t = ReadTable(text, "wyhya.csv");
+  ASSERT_EQ(t.rows(), 5u);
+  EXPECT_DOUBLE_EQ(t.time[0], 2454139.58267);
+  EXPECT_DOUBLE_EQ(t.value[1], 12.8);
+  EXPECT_EQ(t.flags[1], kFlagFainterThan);
+  EXPECT_DOUBLE_EQ(t.error[2], 0.01);
+  EXPECT_EQ(t.bandNames, (std::vector<std::string>{"V(DIFF)", "V", "Vis."}));
+  EXPECT_EQ(t.band, (std::vector<int>{0, 1, 1, 0, 2}));
+  EXPECT_EQ(t.observerNames, (std::vector<std::string>{"PRX", "JA", "ABC", "MLF"}));
+  EXPECT_EQ(t.timeReference, "time = JD");
+
+  // Rows of numbers only, or too few fields, stay plain data files.
+  EXPECT_FALSE(FindTableHeader("2454139.5,1,2,3,4,5,6,7,8,9,10,11,12,13\n").has_value());
+  EXPECT_FALSE(FindTableHeader("2454139.5,10.1,,,V,ABC\n").has_value());
+  EXPECT_FALSE(FindTableHeader("54139.5,10.1,,,V,ABC,,,,,,No,,G\n").has_value());
+}
+
 TEST(TableReader, TabSeparatedAavsoReadsAsComma) {
   auto t =
       ReadTable("JD\tMagnitude\tUncertainty\tBand\tObserver Code\n2459000.1\t10.5\t0.1\tV\tABC\n",
