@@ -29,26 +29,14 @@ std::string Points(int n) {
   return s;
 }
 
-class MainWindowTest : public testing::TempFolderTest {
- protected:
-  // Waits (without timing anything) until the file run started by the
-  // window has ended.
-  static bool RunEnded(TestForm& form) {
-    return QTest::qWaitFor(
-        [&] {
-          return form.Quitting() || (form.steps.empty() && !form.engine().run.inFileRun &&
-                                     form.CountLog("  InputFile=") > 0);
-        },
-        30000);
-  }
-};
+class MainWindowTest : public testing::TempFolderTest {};
 
 TEST_F(MainWindowTest, FileNamedOnTheCommandLineOpensOnceAtTheFirstActivation) {
   std::string path = WriteText("once.dat", Points(4));
   TestForm form({path});
   form.steps = {[&] { form.Type(";"); }};
   form.ShowActive();
-  ASSERT_TRUE(RunEnded(form));
+  ASSERT_TRUE(form.RunEnded());
   EXPECT_EQ(form.CountLog("  InputFile="), 1);
   EXPECT_EQ(form.windowTitle(), "ZR : ...");
   // Showing the window again does not open the file again.
@@ -68,7 +56,7 @@ TEST_F(MainWindowTest, ArrowsDelAndF2WorkInTheCommandFieldAndDeleteThePoint) {
       [&] { QTest::keyClick(edit, Qt::Key_Right); }, [&] { QTest::keyClick(edit, Qt::Key_Right); },
       [&] { QTest::keyClick(edit, Qt::Key_Delete); }, [&] { QTest::keyClick(edit, Qt::Key_F2); }};
   form.ShowActive();
-  ASSERT_TRUE(RunEnded(form));
+  ASSERT_TRUE(form.RunEnded());
   auto lines = ReadLines("ab$.dat");
   ASSERT_EQ(lines.size(), 4u);
   for (auto& l : lines) EXPECT_EQ(l.find("100.30000"), std::string::npos) << l;
@@ -88,7 +76,7 @@ TEST_F(MainWindowTest, InsertInTheCommandFieldRunsTheThreePointParabola) {
                   form.Type(";");
                 }};
   form.ShowActive();
-  ASSERT_TRUE(RunEnded(form));
+  ASSERT_TRUE(form.RunEnded());
   EXPECT_EQ(form.CountLog("3-point parabola"), 1);
   EXPECT_EQ(field, "");
   ASSERT_FALSE(form.messages.empty());
@@ -110,7 +98,7 @@ TEST_F(MainWindowTest, PlusTypedWhileAKeyIsAwaitedZoomsAtOnceAndStaysInTheField)
                   form.Type(";");
                 }};
   form.ShowActive();
-  ASSERT_TRUE(RunEnded(form));
+  ASSERT_TRUE(form.RunEnded());
   EXPECT_GT(before, 0);
   EXPECT_NEAR(after, before / 2, before * 1e-9);
   EXPECT_EQ(field, "+");
@@ -128,7 +116,7 @@ TEST_F(MainWindowTest, ShortcutLetterRunsItsCommandInsteadOfEditingTheField) {
                   form.Type(";");
                 }};
   form.ShowActive();
-  ASSERT_TRUE(RunEnded(form));
+  ASSERT_TRUE(form.RunEnded());
   EXPECT_TRUE(phased);
   EXPECT_TRUE(form.engine().checks.phase);
   EXPECT_EQ(field, "");
@@ -170,7 +158,7 @@ TEST_F(MainWindowTest, CtrlOIntoAnotherFolderMakesItCurrentWithoutNestingRuns) {
                   form.Type(";");
                 }};
   form.ShowActive();
-  ASSERT_TRUE(RunEnded(form));
+  ASSERT_TRUE(form.RunEnded());
   EXPECT_EQ(std::filesystem::path(folderDuringSecond.toStdString()), dir / "b");
   EXPECT_FALSE(nested);
   EXPECT_NE(ReadText("b/ZR.log").find("two.dat"), std::string::npos);
@@ -195,7 +183,7 @@ TEST_F(MainWindowTest, PrintPrecisionTimeWidth14IsUsedByTheNextSave) {
                 },
                 [&] { QTest::keyClick(form.Edit1(), Qt::Key_F2); }};
   form.ShowActive();
-  ASSERT_TRUE(RunEnded(form));
+  ASSERT_TRUE(form.RunEnded());
   EXPECT_EQ(sample, "|     100.10000|");
   auto lines = ReadLines("pp$.dat");
   ASSERT_EQ(lines.size(), 3u);

@@ -69,17 +69,7 @@ std::string Points(int n) {
   return s;
 }
 
-class PlotMouseTest : public testing::TempFolderTest {
- protected:
-  static bool RunEnded(TestForm& form) {
-    return QTest::qWaitFor(
-        [&] {
-          return form.Quitting() || (form.steps.empty() && !form.engine().run.inFileRun &&
-                                     form.CountLog("  InputFile=") > 0);
-        },
-        30000);
-  }
-};
+class PlotMouseTest : public testing::TempFolderTest {};
 
 TEST_F(PlotMouseTest, ThePlotGrowsWithTheWindowKeepingItsAspectAndClicksMapBack) {
   TestForm form;
@@ -186,7 +176,7 @@ TEST_F(PlotMouseTest, WheelDragAndShiftDragHandOverTheKeysOfTheMenuItems) {
                   form.Type(";");
                 }};
   form.ShowActive();
-  ASSERT_TRUE(RunEnded(form));
+  ASSERT_TRUE(form.RunEnded());
   EXPECT_EQ(menuIn, std::vector<std::string>{"+"});
   EXPECT_EQ(wheelIn, menuIn);
   EXPECT_NEAR(halfAfterWheel, halfBefore / 4, halfBefore * 1e-9);

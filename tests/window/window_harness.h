@@ -75,6 +75,17 @@ class TestForm : public MainForm {
   QStringList LogLines() const { return Memo1()->toPlainText().split('\n'); }
   int CountLog(const QString& line) const { return static_cast<int>(LogLines().count(line)); }
 
+  // Waits (without timing anything) until the file run started by the
+  // window has ended: every step taken and the run over, or the program.
+  bool RunEnded() {
+    return QTest::qWaitFor(
+        [this] {
+          return Quitting() ||
+                 (steps.empty() && !engine().run.inFileRun && CountLog("  InputFile=") > 0);
+        },
+        30000);
+  }
+
  private:
   QTimer watchdog_;
   // The next step; without one the run is ended with Esc (and the program
